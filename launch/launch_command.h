@@ -24,7 +24,7 @@ inline constexpr LaunchCommand kInstallDirectX{"DirectX\\DXSETUP.exe", kShowNorm
 
 // Starts a command and returns at once; a failure is silent by design, so nothing comes back.
 class CommandStarter {
-public:
+  public:
     virtual ~CommandStarter() = default;
     virtual void start(const LaunchCommand& command) = 0;
 };

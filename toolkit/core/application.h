@@ -12,7 +12,7 @@ namespace toolkit {
 using FormFactory = std::function<std::unique_ptr<Form>(const FormServices&)>;
 
 class Application {
-public:
+  public:
     virtual ~Application() = default;
     // The platform's optional start-up hook; nothing by default.
     virtual void initialize() {}

@@ -8,7 +8,7 @@ namespace toolkit {
 enum class ButtonLook { Pressed, Hot, Active, Plain };
 
 class ButtonState {
-public:
+  public:
     bool pressed() const { return pressed_; }
     bool held_by_mouse() const { return mouse_held_; }
     bool held_by_space() const { return space_held_; }
@@ -38,7 +38,7 @@ public:
         return ButtonLook::Plain;
     }
 
-private:
+  private:
     bool hot_ = false;
     bool pressed_ = false;
     bool mouse_held_ = false;

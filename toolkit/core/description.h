@@ -26,7 +26,8 @@ struct ColorValue {
 inline constexpr ColorValue clBlack = ColorValue::of(0x000000);
 inline constexpr ColorValue clWhite = ColorValue::of(0xFFFFFF);
 inline constexpr ColorValue clSilver = ColorValue::of(0xC0C0C0);
-inline constexpr ColorValue clWindowText = ColorValue::system_colour(ColorValue::System::WindowText);
+inline constexpr ColorValue clWindowText =
+    ColorValue::system_colour(ColorValue::System::WindowText);
 inline constexpr ColorValue clHighlight = ColorValue::system_colour(ColorValue::System::Highlight);
 
 enum class BorderStyle { Dialog };

@@ -22,14 +22,14 @@
 namespace toolkit {
 
 class Component {
-public:
+  public:
     explicit Component(std::string_view name) : name_(name) {}
     virtual ~Component() = default;
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
     std::string_view name() const { return name_; }
 
-private:
+  private:
     std::string_view name_;
 };
 
@@ -39,19 +39,19 @@ using MouseEvent =
 using Method = std::variant<NotifyEvent, MouseEvent>;
 
 class Control : public Component {
-public:
+  public:
     using Component::Component;
     const Rect& bounds() const { return bounds_; }
     void set_bounds(const Rect& r) { bounds_ = r; }
 
-private:
+  private:
     Rect bounds_;
 };
 
 // Shows a picture at its natural size at the control's top-left corner, decoded once, on
 // the first paint.
 class PictureControl : public Control {
-public:
+  public:
     PictureControl(std::string_view name, const PictureDecoder* decoder,
                    std::span<const std::uint8_t> data);
     MouseEvent on_mouse_down;
@@ -59,7 +59,7 @@ public:
     const Bitmap& picture();
     bool decoded() const { return decoded_; }
 
-private:
+  private:
     const PictureDecoder* decoder_;
     std::span<const std::uint8_t> data_;
     Bitmap bitmap_;
@@ -76,7 +76,7 @@ struct ButtonColours {
 };
 
 class FlatButton : public Control {
-public:
+  public:
     FlatButton(std::string_view name, std::string_view caption, FontSpec font, int tab_order);
     NotifyEvent on_click;
 
@@ -87,7 +87,7 @@ public:
     ButtonState& state() { return state_; }
     const ButtonState& state() const { return state_; }
 
-private:
+  private:
     std::string_view caption_;
     FontSpec font_;
     int tab_order_;
@@ -104,7 +104,7 @@ struct FormServices {
 };
 
 class Form : public Component {
-public:
+  public:
     Form(const FormDescription& description, const FormServices& services);
     ~Form() override;
 
@@ -117,6 +117,7 @@ public:
 
     // The native window; until one is attached nothing is invalidated or captured.
     void attach(WindowHost* host) { host_ = host; }
+    WindowHost* host() const { return host_; }
 
     PictureControl& picture() { return *picture_; }
     std::span<const std::unique_ptr<FlatButton>> buttons() const { return buttons_; }
@@ -156,7 +157,7 @@ public:
     // in `area` are drawn, over what is already there.
     void paint(PixelBuffer& target, const Rect& area, bool erase);
 
-protected:
+  protected:
     // Builds the controls and binds their events; derived forms call it from their
     // constructor, once their handlers can be found. Throws on a handler name that resolves
     // to nothing or to a handler of the wrong form.
@@ -164,7 +165,7 @@ protected:
     // The form's published handlers, by name.
     virtual std::optional<Method> find_method(std::string_view name) = 0;
 
-private:
+  private:
     void invalidate(const FlatButton& button);
     void set_hot(FlatButton* button);
     void set_current(FlatButton* button);

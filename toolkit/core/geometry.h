@@ -61,9 +61,7 @@ struct Rgb {
     std::uint8_t g = 0;
     std::uint8_t b = 0;
 
-    constexpr Pixel pixel() const {
-        return (Pixel{r} << 16) | (Pixel{g} << 8) | Pixel{b};
-    }
+    constexpr Pixel pixel() const { return (Pixel{r} << 16) | (Pixel{g} << 8) | Pixel{b}; }
     static constexpr Rgb from_pixel(Pixel p) {
         return {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
                 static_cast<std::uint8_t>(p)};

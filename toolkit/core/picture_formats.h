@@ -16,14 +16,14 @@ namespace toolkit {
 using PictureDecoder = std::function<Bitmap(std::span<const std::uint8_t>)>;
 
 class PictureFormats {
-public:
+  public:
     void register_format(std::string_view class_name, std::vector<std::string> extensions,
                          PictureDecoder decoder);
     // Null where no such class is registered.
     const PictureDecoder* find(std::string_view class_name) const;
     const std::vector<std::string>* extensions(std::string_view class_name) const;
 
-private:
+  private:
     struct Format {
         std::string class_name;
         std::vector<std::string> extensions;

@@ -19,7 +19,7 @@ struct Bitmap {
 
 // Where a painter may write: a rectangle less the rectangles of the controls in front.
 class ClipRegion {
-public:
+  public:
     explicit ClipRegion(Rect bounds) : bounds_(bounds) {}
     void exclude(const Rect& r) {
         if (!r.intersect(bounds_).empty()) holes_.push_back(r);
@@ -38,13 +38,13 @@ public:
     }
     std::span<const Rect> holes() const { return holes_; }
 
-private:
+  private:
     Rect bounds_;
     std::vector<Rect> holes_;
 };
 
 class PixelBuffer {
-public:
+  public:
     // Owns its pixels.
     PixelBuffer(int width, int height);
     // Works on pixels owned elsewhere, such as the bits of a DIB section; stride in pixels.
@@ -79,7 +79,7 @@ public:
     std::size_t pixels_written() const { return written_; }
     void reset_pixels_written() { written_ = 0; }
 
-private:
+  private:
     std::vector<Pixel> owned_;
     Pixel* pixels_ = nullptr;
     int width_ = 0;

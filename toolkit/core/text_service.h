@@ -28,7 +28,7 @@ struct TextExtent {
 };
 
 class TextService {
-public:
+  public:
     virtual ~TextService() = default;
     // Size of one line of UTF-8 text.
     virtual TextExtent measure(const FontSpec& font, std::string_view utf8) = 0;

@@ -13,7 +13,7 @@ inline constexpr std::uintptr_t kScMove = 61456;
 inline constexpr std::uintptr_t kHtCaption = 2;
 
 class WindowHost {
-public:
+  public:
     virtual ~WindowHost() = default;
     // Part of the client area must be painted again; `erase` false means only the controls
     // in it are redrawn, over what is already there.
