@@ -1,0 +1,83 @@
+#include "toolkit/x11/x11_application.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "resources/resources.h"
+#include "toolkit/platform.h"
+#include "toolkit/x11/ico_reader.h"
+#include "toolkit/x11/jpeg_turbo.h"
+#include "toolkit/x11/message_box.h"
+#include "toolkit/x11/placement.h"
+
+namespace toolkit {
+
+std::unique_ptr<Application> create_application() {
+    return std::make_unique<x11::X11Application>();
+}
+
+void report_startup_failure(std::string_view message) noexcept {
+    std::fprintf(stderr, "velmorra: %.*s\n", static_cast<int>(message.size()), message.data());
+}
+
+}  // namespace toolkit
+
+namespace toolkit::x11 {
+
+namespace {
+// The selection colour of the desktop, for the focused button's ring.
+constexpr Rgb kHighlight{0, 120, 215};
+}  // namespace
+
+X11Application::X11Application()
+    : icon_(net_wm_icon_data(read_icon_images_32bit(resources::main_icon()))) {
+    register_jpeg(pictures_);
+    pixels_per_inch_ = xft_dpi(connection_.resources()).value_or(96);
+}
+
+X11Application::~X11Application() {
+    window_.reset();
+    form_.reset();
+}
+
+void X11Application::set_title(std::string_view title) {
+    title_ = title;
+}
+
+Form& X11Application::create_form(const FormFactory& factory) {
+    if (form_) throw std::logic_error("the main form exists already");
+    const FormServices services{text_, pictures_, pixels_per_inch_, kHighlight};
+    form_ = factory(services);
+    if (!form_) throw std::runtime_error("the main form could not be created");
+    window_ = std::make_unique<MainWindow>(
+        connection_, *form_, [this](const std::function<void()>& work) { guard(work); }, icon_);
+    form_->attach(window_.get());
+    return *form_;
+}
+
+void X11Application::run() {
+    if (!window_) return;
+    Display* display = connection_.display();
+    window_->show();
+    while (!stopping_ && !window_->close_requested()) {
+        while (!stopping_ && !window_->close_requested() && XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            window_->handle(event, false);
+        }
+        if (stopping_ || window_->close_requested()) break;
+        window_->flush();
+        if (XPending(display) > 0) continue;
+        if (!signals_.wait_for(display)) stopping_ = true;
+    }
+    form_->attach(nullptr);
+}
+
+void X11Application::show_error(std::string_view message) {
+    if (stopping_) return;
+    if (!run_message_box(connection_, text_, signals_, title_.empty() ? "Velmorra" : title_,
+                         message, window_.get()))
+        stopping_ = true;
+}
+
+}  // namespace toolkit::x11
