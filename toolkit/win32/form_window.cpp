@@ -1,0 +1,268 @@
+#include "toolkit/win32/form_window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+#include "toolkit/win32/input_win32.h"
+#include "toolkit/win32/wide_text.h"
+
+namespace toolkit::win32 {
+namespace {
+
+// A dialog frame: caption and close box only; the modal frame also keeps the caption free
+// of an icon. No CS_DBLCLKS in the class, so a double click arrives as two presses.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+
+const wchar_t* register_class(std::string_view name) {
+    static std::wstring class_name;
+    class_name = widen_utf8(name.empty() ? std::string_view("TForm") : name);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    WNDCLASSEXW existing{};
+    if (!GetClassInfoExW(wc.hInstance, class_name.c_str(), &existing)) {
+        wc.lpszClassName = class_name.c_str();
+        if (!RegisterClassExW(&wc))
+            throw std::runtime_error("The window class cannot be registered");
+    }
+    return class_name.c_str();
+}
+
+Point client_point(LPARAM lparam) {
+    return {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+}
+
+}  // namespace
+
+POINT centred_position(SIZE outer, SIZE primary_screen, POINT virtual_origin) {
+    // C++ division truncates toward zero, also for a window larger than the screen.
+    LONG left = (primary_screen.cx - outer.cx) / 2;
+    LONG top = (primary_screen.cy - outer.cy) / 2;
+    return {std::max(left, virtual_origin.x), std::max(top, virtual_origin.y)};
+}
+
+FormWindow::FormWindow(Application& app, Form& form, GdiTextService& text, HWND owner,
+                       ApplicationHooks hooks)
+    : app_(app),
+      form_(form),
+      text_(text),
+      hooks_(std::move(hooks)),
+      buffer_(form.client_size().width, form.client_size().height) {
+    const FormSettings& settings = form.description().form;
+    RECT outer{0, 0, form.client_size().width, form.client_size().height};
+    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
+    const std::wstring caption = widen_utf8(form.caption());
+    hwnd_ = CreateWindowExW(kExStyle, register_class(settings.class_name), caption.c_str(), kStyle,
+                            settings.left, settings.top, outer.right - outer.left,
+                            outer.bottom - outer.top, owner, nullptr, GetModuleHandleW(nullptr),
+                            nullptr);
+    if (!hwnd_) throw std::runtime_error("The window cannot be created");
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&window_proc));
+    keep_only_move_and_close();
+    text_.bind_surface(&buffer_.pixels(), buffer_.dc());
+    pending_.push_back({buffer_.pixels().bounds(), true});
+}
+
+FormWindow::~FormWindow() {
+    text_.unbind_surface(&buffer_.pixels());
+    if (IsWindow(hwnd_)) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+void FormWindow::keep_only_move_and_close() {
+    HMENU menu = GetSystemMenu(hwnd_, FALSE);
+    if (!menu) return;
+    for (int i = GetMenuItemCount(menu) - 1; i >= 0; --i) {
+        const UINT id = GetMenuItemID(menu, i);
+        if (id != SC_MOVE && id != SC_CLOSE && id != 0)
+            DeleteMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    }
+    // Of the separators only one between Move and Close stays.
+    bool previous_was_separator = true;
+    for (int i = 0; i < GetMenuItemCount(menu);) {
+        const bool separator = GetMenuItemID(menu, i) == 0;
+        const bool last = i == GetMenuItemCount(menu) - 1;
+        if (separator && (previous_was_separator || last)) {
+            DeleteMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+            continue;
+        }
+        previous_was_separator = separator;
+        ++i;
+    }
+}
+
+void FormWindow::show() {
+    if (!shown_before_) {
+        shown_before_ = true;
+        RECT r{};
+        GetWindowRect(hwnd_, &r);
+        const POINT at = centred_position(
+            {r.right - r.left, r.bottom - r.top},
+            {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+            {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)});
+        SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+}
+
+void FormWindow::invalidate(const Rect& area, bool erase) {
+    const Rect r = area.intersect(buffer_.pixels().bounds());
+    if (r.empty()) return;
+    auto same = std::find_if(pending_.begin(), pending_.end(),
+                             [&r](const auto& p) { return p.first == r; });
+    if (same != pending_.end())
+        same->second = same->second || erase;
+    else
+        pending_.push_back({r, erase});
+    const RECT rect{r.left, r.top, r.right, r.bottom};
+    InvalidateRect(hwnd_, &rect, FALSE);
+}
+
+void FormWindow::set_capture() {
+    SetCapture(hwnd_);
+}
+
+void FormWindow::release_capture() {
+    ReleaseCapture();
+}
+
+void FormWindow::perform(unsigned message, std::uintptr_t wparam, std::intptr_t lparam) {
+    SendMessageW(hwnd_, message, static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam));
+}
+
+void FormWindow::guarded(const std::function<void()>& work) {
+    dispatch_guarded(app_, work);
+}
+
+void FormWindow::paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    // The form draws into the back buffer only what it asked for; the screen gets a blit.
+    std::vector<std::pair<Rect, bool>> areas;
+    areas.swap(pending_);
+    for (const auto& [area, erase] : areas)
+        guarded([&] { form_.paint(buffer_.pixels(), area, erase); });
+    const RECT& r = ps.rcPaint;
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_.dc(), r.left, r.top,
+           SRCCOPY);
+    EndPaint(hwnd_, &ps);
+}
+
+void FormWindow::mouse_down(MouseButton button, LPARAM lparam) {
+    guarded([&] { form_.mouse_down(button, current_shift_state(), client_point(lparam)); });
+}
+
+void FormWindow::mouse_up(MouseButton button, LPARAM lparam) {
+    guarded([&] { form_.mouse_up(button, current_shift_state(), client_point(lparam)); });
+}
+
+void FormWindow::mouse_move(LPARAM lparam) {
+    if (!tracking_leave_) {
+        TRACKMOUSEEVENT track{};
+        track.cbSize = sizeof track;
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = hwnd_;
+        tracking_leave_ = TrackMouseEvent(&track) != FALSE;
+    }
+    guarded([&] { form_.mouse_move(current_shift_state(), client_point(lparam)); });
+}
+
+LRESULT CALLBACK FormWindow::window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
+    return self->handle_message(message, wparam, lparam);
+}
+
+LRESULT FormWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers everything: never erase, never flicker
+        case WM_PAINT:
+            paint();
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wparam) == WA_INACTIVE)
+                guarded([&] { form_.deactivate(); });
+            else
+                guarded([&] { form_.activate(); });
+            break;
+        case WM_LBUTTONDOWN:
+            mouse_down(MouseButton::Left, lparam);
+            return 0;
+        case WM_RBUTTONDOWN:
+            mouse_down(MouseButton::Right, lparam);
+            return 0;
+        case WM_MBUTTONDOWN:
+            mouse_down(MouseButton::Middle, lparam);
+            return 0;
+        case WM_LBUTTONUP:
+            mouse_up(MouseButton::Left, lparam);
+            return 0;
+        case WM_RBUTTONUP:
+            mouse_up(MouseButton::Right, lparam);
+            return 0;
+        case WM_MBUTTONUP:
+            mouse_up(MouseButton::Middle, lparam);
+            return 0;
+        case WM_MOUSEMOVE:
+            mouse_move(lparam);
+            return 0;
+        case WM_MOUSELEAVE:
+            tracking_leave_ = false;
+            guarded([&] { form_.mouse_leave(); });
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (reinterpret_cast<HWND>(lparam) != hwnd_) guarded([&] { form_.capture_lost(); });
+            return 0;
+        case WM_KEYDOWN:
+            guarded([&] {
+                form_.key_down(key_from_virtual_key(wparam), current_shift_state(),
+                               is_repeat(lparam));
+            });
+            return 0;
+        case WM_SYSKEYDOWN:
+            // Alt held: the form sees the key, then the system (Alt+F4, Alt+Space).
+            guarded([&] {
+                form_.key_down(key_from_virtual_key(wparam), current_shift_state(),
+                               is_repeat(lparam));
+            });
+            break;
+        case WM_KEYUP:
+            guarded([&] { form_.key_up(key_from_virtual_key(wparam), current_shift_state()); });
+            return 0;
+        case WM_SYSKEYUP:
+            // A Space released while Alt is down still ends the Space press.
+            guarded([&] { form_.key_up(key_from_virtual_key(wparam), current_shift_state()); });
+            break;
+        case WM_SYSCOMMAND:
+            // Minimising the main window minimises the application, as its taskbar entry does.
+            if ((wparam & 0xFFF0) == SC_MINIMIZE && hooks_.minimize) {
+                hooks_.minimize();
+                return 0;
+            }
+            break;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wparam && hooks_.end_session) hooks_.end_session();
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+}  // namespace toolkit::win32

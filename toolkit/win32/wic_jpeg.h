@@ -1,0 +1,15 @@
+// JPEG pictures through the Windows Imaging Component.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "toolkit/core/pixel_buffer.h"
+
+namespace toolkit::win32 {
+
+// Decodes a whole JPEG file held in memory into 0x00RRGGBB pixels; throws where the bytes
+// are not a picture WIC can read. COM must be initialised on the calling thread.
+Bitmap decode_jpeg(std::span<const std::uint8_t> bytes);
+
+}  // namespace toolkit::win32
