@@ -201,6 +201,29 @@ TEST_F(SystemStarter, StartsTheGameSetupInACleanStateOfItsOwn) {
     EXPECT_TRUE(child_action.sa_flags & SA_NOCLDWAIT);
 }
 
+TEST_F(SystemStarter, LooksBesideTheMenuProgramBeforeTheCurrentFolder) {
+    // The test program stands in for the menu: a stand-in placed beside it wins over the disc's.
+    const std::string name = "launch-probe-" + std::to_string(getpid()) + ".exe";
+    const fs::path beside = fs::read_symlink("/proc/self/exe").parent_path() / name;
+    struct Remove {
+        fs::path path;
+        ~Remove() {
+            std::error_code ignored;
+            fs::remove(path, ignored);
+        }
+    } const remove_beside{beside};
+    std::ofstream(beside) << recorder_script(report("beside"));
+    fs::permissions(beside, fs::perms::owner_all);
+    disc_file(name, recorder_script(report("disc")), true);
+
+    system_starter().start({name, kShowNormal});
+    const auto started = wait_for_report(report("beside"));
+    ASSERT_TRUE(started) << "the program beside the menu never ran";
+    EXPECT_EQ(started->value("arg0"), beside.string());
+    EXPECT_EQ(started->value("cwd"), fs::canonical(disc()).string());
+    EXPECT_FALSE(fs::exists(report("disc")));
+}
+
 TEST_F(SystemStarter, RunsTheDirectXSetupThroughWineWhateverItsCase) {
     disc_file("directx/dxsetup.EXE", kWindows, false);
     system_starter().start(kInstallDirectX);
