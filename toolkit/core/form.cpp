@@ -306,10 +306,26 @@ void Form::paint(PixelBuffer& target, const Rect& area, bool erase) {
         area.intersect({0, 0, client_size_.width, client_size_.height}).intersect(target.bounds());
     if (clip_area.empty()) return;
     if (erase) {
-        target.fill(clip_area, Rgb::from_color_value(description_.form.colour.rgb).pixel());
+        // The window colour shows wherever the picture does not; filling only there
+        // spares writing the picture's pixels twice.
+        Rect shown;
         if (picture_) {
             const Rect& r = picture_->bounds();
-            target.blit(picture_->picture(), {r.left, r.top}, clip_area.intersect(r));
+            const Bitmap& bitmap = picture_->picture();
+            shown = Rect::from_size(r.left, r.top, bitmap.width, bitmap.height)
+                        .intersect(r)
+                        .intersect(clip_area);
+            target.blit(bitmap, {r.left, r.top}, shown);
+        }
+        const Pixel background = Rgb::from_color_value(description_.form.colour.rgb).pixel();
+        if (shown.empty()) {
+            target.fill(clip_area, background);
+        } else {
+            const Rect& a = clip_area;
+            target.fill({a.left, a.top, a.right, shown.top}, background);
+            target.fill({a.left, shown.bottom, a.right, a.bottom}, background);
+            target.fill({a.left, shown.top, shown.left, shown.bottom}, background);
+            target.fill({shown.right, shown.top, a.right, shown.bottom}, background);
         }
     }
     const auto order = front_to_back();
