@@ -177,6 +177,8 @@ struct FreeTypeText::Impl {
         }
         for (const char* family : kFallbackFamilies)
             FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+        // Russian whatever the character set asked for: the window's font must measure like
+        // the captions' face, and every caption but one is Cyrillic.
         FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ru"));
         FcPatternAddInteger(pattern, FC_WEIGHT, font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
         FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
@@ -220,8 +222,8 @@ struct FreeTypeText::Impl {
             target.ascent_units = os2->usWinAscent;
             target.descent_units = os2->usWinDescent;
         } else {
-            target.ascent_units = face->ascender;
-            target.descent_units = -face->descender;
+            target.ascent_units = std::max<long>(face->ascender, 0);
+            target.descent_units = std::max<long>(-face->descender, 0);
         }
         int weight = FC_WEIGHT_REGULAR;
         FcPatternGetInteger(candidate, FC_WEIGHT, 0, &weight);
