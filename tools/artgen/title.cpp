@@ -267,6 +267,77 @@ Color lamp_light(float u, float z, const std::vector<Lamp>& all) {
     return sum;
 }
 
+// ---- the guard rail along the right of the pavement ------------------------------------------
+
+constexpr float kRailU = 3.6f;        // metres right of the camera
+constexpr float kRailBottom = 0.52f;  // the beam spans these heights
+constexpr float kRailTop = 0.80f;
+
+// Colour of the rail at depth z and height y, or nothing (alpha 0) where it is open.
+bool rail_colour(float z, float y, const std::vector<Lamp>& all, Color& out) {
+    if (y >= kRailBottom && y <= kRailTop) {
+        // A W-section beam: two lit ridges with a dark fold between them.
+        const float t = (y - kRailBottom) / (kRailTop - kRailBottom);
+        const float a = (t - 0.2f) / 0.13f, b = (t - 0.78f) / 0.13f;
+        const float ridges = 0.25f + 0.75f * std::exp(-a * a) + 0.55f * std::exp(-b * b);
+        const Color light = rgb(64, 48, 34) + lamp_light(kRailU - 1.5f, z, all) * 0.9f;
+        out = rgb(150, 132, 110) * light * ridges;
+        if (t > 0.9f) out += kAmber * 0.25f;
+        return true;
+    }
+    const float along = std::fmod(z + 1, 4.0f);
+    if (y >= 0 && y < kRailBottom && along < 0.14f) {
+        out = rgb(12, 10, 8);
+        return true;
+    }
+    return false;
+}
+
+// Depth at which the ray through screen column px meets the rail's vertical plane.
+bool rail_depth(float px, float& z) {
+    const float dir = (px - kCam.centre) / kCam.focal;
+    if (dir <= 0.004f) return false;
+    z = kRailU / dir;
+    for (int i = 0; i < 8; ++i) z = (kRailU + bend(z)) / dir;
+    return z < 1500 && std::abs(dir * z - bend(z) - kRailU) < 0.01f;
+}
+
+// The rail seen directly and, where the pavement in front of it is wet, in its mirror image.
+void draw_guardrail(Image& img, const std::vector<Lamp>& all) {
+    constexpr int kSub = 4;
+    for (int y = static_cast<int>(kCam.horizon); y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            Color direct, mirrored;
+            float cover = 0, mirror_cover = 0;
+            for (int sy = 0; sy < kSub; ++sy) {
+                for (int sx = 0; sx < kSub; ++sx) {
+                    const float px = static_cast<float>(x) + (static_cast<float>(sx) + 0.5f) / kSub;
+                    const float py = static_cast<float>(y) + (static_cast<float>(sy) + 0.5f) / kSub;
+                    float z = 0;
+                    if (py <= kCam.horizon || !rail_depth(px, z)) continue;
+                    const float ground = kCam.focal * kCam.height / (py - kCam.horizon);
+                    const float drop = (py - kCam.horizon) * z / kCam.focal;
+                    Color c;
+                    if (z < ground) {
+                        if (rail_colour(z, kCam.height - drop, all, c)) {
+                            direct += c;
+                            cover += 1;
+                        }
+                    } else if (rail_colour(z, drop - kCam.height, all, c)) {
+                        mirrored += c;
+                        mirror_cover += 1;
+                    }
+                }
+            }
+            constexpr float n = kSub * kSub;
+            Color& p = img.at(x, y);
+            if (mirror_cover > 0)
+                p = mix(p, mirrored * (1 / mirror_cover), 0.45f * mirror_cover / n);
+            if (cover > 0) p = mix(p, direct * (1 / cover), cover / n);
+        }
+    }
+}
+
 // ---- the car -------------------------------------------------------------------------------
 
 // A low sports car seen from behind, `m` pixels to the metre, standing on `ground`.
@@ -434,6 +505,9 @@ Layer render_car(const CarView& car, Image& lights) {
     for (float s : {-1.0f, 1.0f}) {
         light_spot(lights, car.at(s * 0.86f, 0.565f), 10, kTail * 0.35f);
         light_spot(lights, car.at(s * 0.86f, 0.565f), 30, kTail * 0.08f);
+        // A faint horizontal flare, as a wide lens draws it.
+        const Vec2 c = car.at(s * 0.86f, 0.565f);
+        light_segment(lights, {c.x - 110, c.y}, {c.x + 110, c.y}, 1.0f, kTail * 0.18f);
     }
     return L;
 }
@@ -567,7 +641,7 @@ std::vector<std::uint8_t> render_title() {
     // Long-exposure trails of the traffic that went before, and their mirror images.
     for (const Trail& t : kTrails) {
         trace_trail(t, 1, [&](Vec2 a, Vec2 b, float z) {
-            const float w = std::min(1.6f, std::max(0.5f, kCam.focal * 0.03f / z));
+            const float w = std::min(2.2f, std::max(0.5f, kCam.focal * 0.04f / z));
             const float fade = smoothstep(4, 16, z) / (1 + z / 220);
             light_segment(lights, a, b, w, t.color * (1.6f * fade));
             light_segment(lights, a, b, w * 6, t.color * (0.14f * fade));
@@ -619,6 +693,7 @@ std::vector<std::uint8_t> render_title() {
             img.at(x, y) = c;
         }
     }
+    draw_guardrail(img, all_lamps);
     // Lamp posts and their arms, dark against the glow.
     for (const Lamp& l : all_lamps) {
         const Vec2 foot = project(l.pole_u, 0, l.z),
