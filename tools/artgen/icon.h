@@ -9,7 +9,7 @@
 
 namespace artgen {
 
-// One premultiplied-free RGBA image, rows from the top.
+// One RGBA image with straight (not premultiplied) alpha, rows from the top.
 struct Rgba {
     int size = 0;
     std::vector<std::uint8_t> pixels;  // size * size * 4: r, g, b, a
