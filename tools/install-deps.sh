@@ -1,0 +1,28 @@
+#!/bin/sh
+# Installs the Debian packages the menu needs: `build` for building and running it on Linux,
+# `test` for everything the tests need as well (the Windows cross-build, Wine, a virtual
+# X server with a window manager). Run as root.
+set -eu
+
+build="cmake g++ make pkg-config libx11-dev libxrandr-dev libfreetype-dev libfontconfig-dev
+libjpeg62-turbo-dev libpng-dev fonts-liberation xvfb openbox x11-utils imagemagick"
+test="$build libgtest-dev libgmock-dev libbenchmark-dev xdotool x11-xserver-utils x11-apps strace
+g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64 fonts-wine
+clang-format"
+
+case "${1:-build}" in
+    build) packages=$build ;;
+    test) packages=$test ;;
+    *) echo "usage: $0 [build|test]" >&2; exit 2 ;;
+esac
+
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    apt-get install -y -qq $missing
+fi
