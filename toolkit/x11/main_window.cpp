@@ -36,6 +36,7 @@ constexpr unsigned long kMwmDecorTitle = 8;
 constexpr unsigned long kMwmDecorMenu = 16;
 
 constexpr long kNetWmMoveResizeMove = 8;
+constexpr long kNetWmMoveResizeCancel = 11;
 constexpr long kSourceApplication = 1;
 
 unsigned button_mask(unsigned button) {
@@ -320,6 +321,9 @@ void MainWindow::start_move() {
     const Press p = *press_;
     const Atoms& a = connection_.atoms();
     XUngrabPointer(display_, p.time);
+    // A move asked for after the button went up would never end: the window would follow
+    // the pointer until the next click.
+    if (!button_still_down(p.button)) return;
     if (connection_.has_window_manager() && connection_.supports(a.net_wm_moveresize)) {
         XEvent request{};
         request.xclient.type = ClientMessage;
@@ -334,6 +338,7 @@ void MainWindow::start_move() {
         XSendEvent(display_, connection_.root(), False,
                    SubstructureNotifyMask | SubstructureRedirectMask, &request);
         XFlush(display_);
+        wm_move_button_ = p.button;
         return;
     }
     // No window manager to run the move: follow the pointer until the button is released.
@@ -344,6 +349,51 @@ void MainWindow::start_move() {
     move_ = Move{p.button,
                  {p.x_root, p.y_root},
                  {p.x_root - p.x - frame_.left, p.y_root - p.y - frame_.top}};
+}
+
+void MainWindow::cancel_wm_move() {
+    // The release reached this window, so the window manager took the pointer too late and
+    // would otherwise move the window until the next release.
+    wm_move_button_ = 0;
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = window_;
+    request.xclient.message_type = connection_.atoms().net_wm_moveresize;
+    request.xclient.format = 32;
+    request.xclient.data.l[2] = kNetWmMoveResizeCancel;
+    request.xclient.data.l[4] = kSourceApplication;
+    XSendEvent(display_, connection_.root(), False,
+               SubstructureNotifyMask | SubstructureRedirectMask, &request);
+}
+
+bool MainWindow::button_still_down(unsigned button) {
+    // A release already read from the server but not handled yet.
+    struct Search {
+        Window window;
+        unsigned button;
+        bool found;
+    } search{window_, button, false};
+    auto released = [](Display*, XEvent* e, XPointer arg) -> Bool {
+        auto* s = reinterpret_cast<Search*>(arg);
+        if (e->type == ButtonRelease && e->xbutton.window == s->window &&
+            e->xbutton.button == s->button)
+            s->found = true;
+        return False;
+    };
+    XEvent unused;
+    XCheckIfEvent(display_, &unused, released, reinterpret_cast<XPointer>(&search));
+    if (search.found) return false;
+    // The server's word on the buttons now.
+    Window root = 0;
+    Window child = 0;
+    int root_x = 0;
+    int root_y = 0;
+    int x = 0;
+    int y = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(display_, window_, &root, &child, &root_x, &root_y, &x, &y, &mask))
+        return false;
+    return (mask & button_mask(button)) != 0;
 }
 
 bool MainWindow::handle_move(const XEvent& event) {
@@ -466,9 +516,11 @@ void MainWindow::handle(XEvent& event, bool modal) {
             on_key(event.xkey, false);
             break;
         case ButtonPress:
+            wm_move_button_ = 0;
             on_button(event.xbutton, true);
             break;
         case ButtonRelease:
+            if (wm_move_button_ == event.xbutton.button) cancel_wm_move();
             on_button(event.xbutton, false);
             break;
         case MotionNotify: {

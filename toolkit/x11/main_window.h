@@ -69,6 +69,8 @@ class MainWindow final : public WindowHost {
     FrameExtents read_frame_extents();
     Rect primary_monitor();
     void start_move();
+    bool button_still_down(unsigned button);
+    void cancel_wm_move();
     bool handle_move(const XEvent& event);
     void on_key(XKeyEvent& event, bool press);
     void on_button(const XButtonEvent& event, bool press);
@@ -97,6 +99,8 @@ class MainWindow final : public WindowHost {
     std::bitset<256> keys_down_;
     std::optional<Press> press_;
     std::optional<Move> move_;
+    // The button of a move handed to the window manager, until its release is seen.
+    unsigned wm_move_button_ = 0;
     Time last_time_ = CurrentTime;
 };
 

@@ -1,0 +1,136 @@
+// A small X client for the end-to-end tests and the start-up benchmark: asks a window to
+// close the way a window manager does, and times how long a program takes from exec to
+// showing its finished window.
+//
+//   x11_probe close WINDOW          send WM_DELETE_WINDOW, as a close box does
+//   x11_probe reference OUT CMD...  start CMD, wait until its window is mapped and has
+//                                   settled, store its pixels in OUT, end it
+//   x11_probe time REF CMD...       start CMD; print the milliseconds from exec until its
+//                                   window shows exactly the pixels of REF, and its peak RSS
+//                                   in KiB after it ends
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int usage() {
+    std::fputs("usage: x11_probe close WINDOW | reference OUT CMD... | time REF CMD...\n", stderr);
+    return 2;
+}
+
+int close_window(Display* display, Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+    return 0;
+}
+
+struct Started {
+    pid_t pid = -1;
+    Window window = 0;
+    Clock::time_point exec_time;
+};
+
+// Starts the program and waits for the first top-level window it maps (no window manager
+// runs on the probe's display, so the window is a child of the root).
+bool start_and_wait_for_map(Display* display, char** argv, Started& s) {
+    const Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, SubstructureNotifyMask);
+    XSync(display, False);
+    s.exec_time = Clock::now();
+    if (posix_spawnp(&s.pid, argv[0], nullptr, nullptr, argv, environ) != 0) return false;
+    const auto deadline = s.exec_time + std::chrono::seconds(20);
+    while (Clock::now() < deadline) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == MapNotify && event.xmap.event == root && !event.xmap.override_redirect) {
+            s.window = event.xmap.window;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<unsigned char> grab(Display* display, Window window) {
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(display, window, &a)) return {};
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(a.width),
+                              static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+    if (!image) return {};
+    std::vector<unsigned char> pixels(
+        image->data, image->data + static_cast<std::size_t>(image->bytes_per_line) * image->height);
+    XDestroyImage(image);
+    return pixels;
+}
+
+long stop(pid_t pid) {
+    kill(pid, SIGTERM);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return usage();
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fputs("x11_probe: cannot open display\n", stderr);
+        return 2;
+    }
+    const std::string mode = argv[1];
+    if (mode == "close") return close_window(display, std::strtoul(argv[2], nullptr, 0));
+    if (argc < 4) return usage();
+    Started s;
+    if (mode == "reference") {
+        if (!start_and_wait_for_map(display, argv + 3, s)) return 1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const auto pixels = grab(display, s.window);
+        stop(s.pid);
+        std::ofstream(argv[2], std::ios::binary)
+            .write(reinterpret_cast<const char*>(pixels.data()),
+                   static_cast<std::streamsize>(pixels.size()));
+        return pixels.empty() ? 1 : 0;
+    }
+    if (mode == "time") {
+        std::ifstream in(argv[2], std::ios::binary);
+        const std::vector<unsigned char> reference{std::istreambuf_iterator<char>(in), {}};
+        if (!start_and_wait_for_map(display, argv + 3, s)) return 1;
+        const auto deadline = Clock::now() + std::chrono::seconds(20);
+        bool matched = false;
+        while (!matched && Clock::now() < deadline) matched = grab(display, s.window) == reference;
+        const auto ms =
+            std::chrono::duration<double, std::milli>(Clock::now() - s.exec_time).count();
+        const long rss = stop(s.pid);
+        if (!matched) return 1;
+        std::printf("%.2f %ld\n", ms, rss);
+        return 0;
+    }
+    return usage();
+}
