@@ -111,7 +111,8 @@ class XServer:
         return self.run(["xdotool"] + [str(a) for a in args])
 
     def prop(self, window, name, fmt=None):
-        cmd = ["xprop", "-id", str(window), "-notype"]
+        # xprop shows only the first 250000 bytes unless told otherwise; the icon is more.
+        cmd = ["xprop", "-len", "16000000", "-id", str(window), "-notype"]
         if fmt:
             cmd += ["-f", name, fmt]
         return self.run(cmd + [name]).strip()

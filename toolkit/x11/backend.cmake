@@ -7,6 +7,7 @@ if(VELMORRA_PLATFORM STREQUAL "x11")
 
     add_library(velmorra_x11 STATIC
         connection.cpp
+        frame_hints.cpp
         ico_reader.cpp
         image_output.cpp
         input_map.cpp

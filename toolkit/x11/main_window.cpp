@@ -12,6 +12,7 @@
 #include <chrono>
 #include <string>
 
+#include "toolkit/x11/frame_hints.h"
 #include "toolkit/x11/input_map.h"
 
 namespace toolkit::x11 {
@@ -25,15 +26,6 @@ constexpr long kEventMask = ExposureMask | KeyPressMask | KeyReleaseMask | Butto
 
 // How long a window manager may take to say how thick its frame will be.
 constexpr auto kFrameExtentsWait = std::chrono::milliseconds(250);
-
-// _MOTIF_WM_HINTS: the fields and the bits a dialog frame asks for.
-constexpr unsigned long kMwmHintsFunctions = 1;
-constexpr unsigned long kMwmHintsDecorations = 2;
-constexpr unsigned long kMwmFuncMove = 4;
-constexpr unsigned long kMwmFuncClose = 32;
-constexpr unsigned long kMwmDecorBorder = 2;
-constexpr unsigned long kMwmDecorTitle = 8;
-constexpr unsigned long kMwmDecorMenu = 16;
 
 constexpr long kNetWmMoveResizeMove = 8;
 constexpr long kNetWmMoveResizeCancel = 11;
@@ -131,12 +123,7 @@ void MainWindow::set_properties(const std::vector<unsigned long>& icon) {
     const Atom type = a.net_wm_window_type_normal;
     XChangeProperty(display_, window_, a.net_wm_window_type, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&type), 1);
-    // Title, border and window menu; moving and closing; no maximise, minimise or resize.
-    const unsigned long motif[5] = {kMwmHintsFunctions | kMwmHintsDecorations,
-                                    kMwmFuncMove | kMwmFuncClose,
-                                    kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu, 0, 0};
-    XChangeProperty(display_, window_, a.motif_wm_hints, a.motif_wm_hints, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(motif), 5);
+    request_dialog_frame(connection_, window_);
     if (!icon.empty())
         XChangeProperty(display_, window_, a.net_wm_icon, XA_CARDINAL, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(icon.data()),

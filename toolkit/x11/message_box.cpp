@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/x11/frame_hints.h"
 #include "toolkit/x11/image_output.h"
 
 namespace toolkit::x11 {
@@ -170,6 +171,7 @@ bool run_message_box(Connection& connection, TextService& text, const StopSignal
     const Atom state = a.net_wm_state_modal;
     XChangeProperty(display, box, a.net_wm_state, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&state), 1);
+    request_dialog_frame(connection, box);
     if (owner) XSetTransientForHint(display, box, owner->id());
     GC gc = XCreateGC(display, box, 0, nullptr);
     XMapRaised(display, box);

@@ -1,0 +1,56 @@
+#include "toolkit/x11/input_map.h"
+
+#include <gtest/gtest.h>
+
+// clang-format off
+#include <X11/X.h>
+#include <X11/keysym.h>
+// clang-format on
+
+namespace toolkit::x11 {
+namespace {
+
+TEST(InputMap, KeysThatMeanSomething) {
+    const struct {
+        unsigned long keysym;
+        Key key;
+    } cases[] = {
+        {XK_Tab, Key::Tab},        {XK_ISO_Left_Tab, Key::Tab}, {XK_KP_Tab, Key::Tab},
+        {XK_Return, Key::Enter},   {XK_KP_Enter, Key::Enter},   {XK_space, Key::Space},
+        {XK_Escape, Key::Escape},  {XK_Left, Key::Left},        {XK_KP_Left, Key::Left},
+        {XK_Right, Key::Right},    {XK_KP_Right, Key::Right},   {XK_Up, Key::Up},
+        {XK_KP_Up, Key::Up},       {XK_Down, Key::Down},        {XK_KP_Down, Key::Down},
+        {XK_a, Key::Other},        {XK_Cyrillic_a, Key::Other}, {XK_KP_4, Key::Other},
+        {XK_KP_Space, Key::Other}, {XK_F4, Key::Other},         {NoSymbol, Key::Other},
+    };
+    for (const auto& c : cases) EXPECT_EQ(key_from_keysym(c.keysym), c.key) << c.keysym;
+}
+
+TEST(InputMap, OnlyShiftControlAndAltCount) {
+    const struct {
+        unsigned state;
+        ShiftState expected;
+    } cases[] = {
+        {0, 0},
+        {ShiftMask, kShift},
+        {ControlMask, kControl},
+        {Mod1Mask, kAlt},
+        {ShiftMask | ControlMask | Mod1Mask, kShift | kControl | kAlt},
+        {LockMask, 0},             // Caps Lock
+        {Mod2Mask, 0},             // Num Lock
+        {Mod4Mask | Mod5Mask, 0},  // Super, AltGr
+        {Button1Mask | ShiftMask, kShift},
+    };
+    for (const auto& c : cases) EXPECT_EQ(shift_state_from_mask(c.state), c.expected) << c.state;
+}
+
+TEST(InputMap, MouseButtonsOneToThreeOnly) {
+    EXPECT_EQ(mouse_button_from_x(Button1), MouseButton::Left);
+    EXPECT_EQ(mouse_button_from_x(Button2), MouseButton::Middle);
+    EXPECT_EQ(mouse_button_from_x(Button3), MouseButton::Right);
+    for (unsigned wheel_or_more : {0u, 4u, 5u, 6u, 7u, 8u, 9u})
+        EXPECT_FALSE(mouse_button_from_x(wheel_or_more).has_value()) << wheel_or_more;
+}
+
+}  // namespace
+}  // namespace toolkit::x11
