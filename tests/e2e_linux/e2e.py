@@ -252,7 +252,10 @@ def case_window_properties(ctx):
           (menu.origin, expected, extents))
 
     # The icon: the 32-bit images of the icon file, pixel for pixel.
-    values = [int(v) for v in x.prop(w, "_NET_WM_ICON", "32c").split("=")[1].split(",")]
+    # The icon is set just after the first frame.
+    icon = eventually("_NET_WM_ICON", lambda: "=" in x.prop(w, "_NET_WM_ICON", "32c") and
+                      x.prop(w, "_NET_WM_ICON", "32c"))
+    values = [int(v) for v in icon.split("=")[1].split(",")]
     check(values == icon_property_from_file(ICON_FILE), "_NET_WM_ICON differs from the icon file")
 
 

@@ -53,6 +53,7 @@ MainWindow::MainWindow(Connection& connection, Form& form,
       display_(connection.display()),
       form_(form),
       guard_(std::move(guard)),
+      icon_(icon),
       size_(form.client_size()),
       back_buffer_(std::max(1, size_.width), std::max(1, size_.height)),
       output_(display_, DefaultVisual(display_, connection.screen()),
@@ -65,8 +66,6 @@ MainWindow::MainWindow(Connection& connection, Form& form,
     attributes.border_pixel = BlackPixel(display_, screen);
     attributes.bit_gravity = NorthWestGravity;
     attributes.event_mask = kEventMask;
-    cursor_ = XCreateFontCursor(display_, XC_left_ptr);
-    attributes.cursor = cursor_;
     window_ = XCreateWindow(
         display_, connection.root(), 0, 0, static_cast<unsigned>(back_buffer_.width()),
         static_cast<unsigned>(back_buffer_.height()), 0, CopyFromParent, InputOutput,
@@ -75,8 +74,17 @@ MainWindow::MainWindow(Connection& connection, Form& form,
     XGCValues values{};
     values.graphics_exposures = False;
     gc_ = XCreateGC(display_, window_, GCGraphicsExposures, &values);
-    set_properties(icon);
+    set_properties();
+}
 
+void MainWindow::finish_setup() {
+    // What the first frame does not need waits until it is on the screen.
+    cursor_ = XCreateFontCursor(display_, XC_left_ptr);
+    XDefineCursor(display_, window_, cursor_);
+    if (!icon_.empty())
+        XChangeProperty(display_, window_, connection_.atoms().net_wm_icon, XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(icon_.data()),
+                        static_cast<int>(icon_.size()));
     Bool supported = False;
     // A held key then repeats as presses alone, so a repeat is told from a new press.
     XkbSetDetectableAutoRepeat(display_, True, &supported);
@@ -85,11 +93,11 @@ MainWindow::MainWindow(Connection& connection, Form& form,
 MainWindow::~MainWindow() {
     XFreeGC(display_, gc_);
     XDestroyWindow(display_, window_);
-    XFreeCursor(display_, cursor_);
+    if (cursor_) XFreeCursor(display_, cursor_);
     XFlush(display_);
 }
 
-void MainWindow::set_properties(const std::vector<unsigned long>& icon) {
+void MainWindow::set_properties() {
     const Atoms& a = connection_.atoms();
     const std::string title(form_.caption());
 
@@ -124,10 +132,6 @@ void MainWindow::set_properties(const std::vector<unsigned long>& icon) {
     XChangeProperty(display_, window_, a.net_wm_window_type, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&type), 1);
     request_dialog_frame(connection_, window_);
-    if (!icon.empty())
-        XChangeProperty(display_, window_, a.net_wm_icon, XA_CARDINAL, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(icon.data()),
-                        static_cast<int>(icon.size()));
 }
 
 void MainWindow::set_size_hints(Point origin) {
@@ -230,6 +234,9 @@ Rect MainWindow::primary_monitor() {
 }
 
 void MainWindow::show() {
+    // Without a window manager this window takes the focus itself once it is mapped, so the
+    // first frame can already show the focused button.
+    if (!connection_.has_window_manager()) run([&] { form_.activate(); });
     invalidate({0, 0, size_.width, size_.height}, true);
     frame_ = frame_extents_for_centring();
     flush();
@@ -289,6 +296,10 @@ void MainWindow::flush() {
         done.push_back(r);
     }
     pending_put_.clear();
+    if (!set_up_) {
+        set_up_ = true;
+        finish_setup();
+    }
 }
 
 void MainWindow::set_capture() {

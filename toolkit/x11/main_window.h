@@ -21,7 +21,7 @@ namespace toolkit::x11 {
 class MainWindow final : public WindowHost {
   public:
     // `guard` runs each call into the form, catching what escapes it. The window is created
-    // hidden; `icon` is the value of _NET_WM_ICON (may be empty).
+    // hidden; `icon` is the value of _NET_WM_ICON (may be empty) and must outlive the window.
     MainWindow(Connection& connection, Form& form,
                std::function<void(const std::function<void()>&)> guard,
                const std::vector<unsigned long>& icon);
@@ -63,7 +63,8 @@ class MainWindow final : public WindowHost {
         Point window_start;
     };
 
-    void set_properties(const std::vector<unsigned long>& icon);
+    void set_properties();
+    void finish_setup();
     void set_size_hints(Point origin);
     FrameExtents frame_extents_for_centring();
     FrameExtents read_frame_extents();
@@ -81,6 +82,7 @@ class MainWindow final : public WindowHost {
     Display* display_;
     Form& form_;
     std::function<void(const std::function<void()>&)> guard_;
+    const std::vector<unsigned long>& icon_;
     Size size_;
     Window window_ = 0;
     GC gc_ = nullptr;
@@ -92,6 +94,8 @@ class MainWindow final : public WindowHost {
     std::vector<Rect> pending_put_;
     bool mapped_ = false;
     bool ever_mapped_ = false;
+    // The cursor, the icon and key repeat come after the first frame.
+    bool set_up_ = false;
     bool close_requested_ = false;
     FrameExtents frame_;
     Point client_origin_;

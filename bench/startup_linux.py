@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""Start-up benchmark of the Linux menu against xlogo, on one Xvfb without a window manager.
+
+    python3 bench/startup_linux.py [--build build/linux] [--runs 15] [--idle-seconds 10]
+
+For each program: the time from exec to the first frame that shows its finished window
+(the pixels it settles on, recorded once beforehand), over interleaved runs; the median and
+the ratio menu / xlogo (target: at most 1.0); the peak RSS; and the system calls the program
+makes while it sits idle (target: 0), counted by strace. Prints figures; asserts nothing.
+Needs xvfb, x11-apps (xlogo), strace and the build's tests/e2e_linux/x11_probe.
+"""
+import argparse
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+
+def start_xvfb(size="1024x768"):
+    read_fd, write_fd = os.pipe()
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", size + "x24", "-nolisten", "tcp"],
+        pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    with os.fdopen(read_fd) as f:
+        number = f.readline().strip()
+    if not number:
+        sys.exit("Xvfb did not start")
+    return xvfb, ":" + number
+
+
+def idle_syscalls(cmd, env, cwd, seconds):
+    """Starts `cmd`, lets it settle, then counts its system calls over `seconds`."""
+    proc = subprocess.Popen(cmd, env=env, cwd=cwd, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(1.5)
+        r = subprocess.run(["timeout", "-s", "INT", str(seconds), "strace", "-c", "-f", "-p",
+                            str(proc.pid)], capture_output=True, text=True)
+        total = 0
+        for line in r.stderr.splitlines():
+            m = re.match(r"^\s*[\d.]+\s+[\d.]+\s+\d+\s+(\d+)\s+(?:\d+\s+)?total$", line)
+            if m:
+                total = int(m.group(1))
+        return total, r.stderr
+    finally:
+        proc.terminate()
+        proc.wait()
+
+
+def main():
+    root = Path(__file__).resolve().parent.parent
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", default=str(root / "build" / "linux"))
+    parser.add_argument("--runs", type=int, default=15)
+    parser.add_argument("--idle-seconds", type=int, default=10)
+    args = parser.parse_args()
+
+    build = Path(args.build).resolve()
+    menu = build / "velmorra"
+    probe = build / "tests" / "e2e_linux" / "x11_probe"
+    for need in (menu, probe):
+        if not need.exists():
+            sys.exit("missing %s: build the linux preset first" % need)
+    xlogo = shutil.which("xlogo")
+    if not xlogo:
+        sys.exit("missing xlogo: apt-get install x11-apps")
+
+    xvfb, display = start_xvfb()
+    work = Path(tempfile.mkdtemp(prefix="velmorra-bench-"))
+    env = dict(os.environ, DISPLAY=display)
+    env.pop("XAUTHORITY", None)
+    programs = {"velmorra": [str(menu)], "xlogo": [xlogo]}
+    try:
+        refs = {}
+        for name, cmd in programs.items():
+            refs[name] = work / (name + ".pixels")
+            subprocess.run([str(probe), "reference", str(refs[name])] + cmd, env=env, cwd=work,
+                           check=True, timeout=60)
+
+        times = {name: [] for name in programs}
+        rss = {name: [] for name in programs}
+        for _ in range(args.runs):
+            for name, cmd in programs.items():  # interleaved
+                r = subprocess.run([str(probe), "time", str(refs[name])] + cmd, env=env, cwd=work,
+                                   capture_output=True, text=True, timeout=60)
+                if r.returncode != 0:
+                    print("%s: a run did not reach its finished frame" % name)
+                    continue
+                ms, kib = r.stdout.split()
+                times[name].append(float(ms))
+                rss[name].append(int(kib))
+
+        print("exec to first finished frame, %d interleaved runs on Xvfb %s, no window manager"
+              % (args.runs, display))
+        for name in programs:
+            t = times[name]
+            print("  %-9s median %7.2f ms   min %7.2f   max %7.2f" %
+                  (name, statistics.median(t), min(t), max(t)))
+        ratio = statistics.median(times["velmorra"]) / statistics.median(times["xlogo"])
+        print("  ratio velmorra / xlogo: %.2f (target <= 1.0)" % ratio)
+        print("peak RSS (median)")
+        for name in programs:
+            print("  %-9s %6d KiB" % (name, statistics.median(rss[name])))
+        print("  ratio velmorra / xlogo: %.2f" %
+              (statistics.median(rss["velmorra"]) / statistics.median(rss["xlogo"])))
+
+        if shutil.which("strace"):
+            print("system calls while idle for %d s (target 0)" % args.idle_seconds)
+            for name, cmd in programs.items():
+                count, detail = idle_syscalls(cmd, env, work, args.idle_seconds)
+                print("  %-9s %d" % (name, count))
+                if count and name == "velmorra":
+                    print(detail)
+        else:
+            print("strace is missing: apt-get install strace")
+    finally:
+        xvfb.terminate()
+        xvfb.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
