@@ -546,6 +546,90 @@ def case_escaped_error(ctx):
     check(menu.wait_exit() == 0, "exit code after the errors")
 
 
+def pixel(x, point):
+    """The colour at a point of the root window, as (r, g, b)."""
+    out = x.run(["import", "-window", "root", "-crop", "1x1+%d+%d" % point, "-depth", "8",
+                 "txt:-"])
+    # "0,0: (240,155,20)  #F09B14  srgb(240,155,20)"
+    values = out.splitlines()[-1].split("(")[1].split(")")[0].split(",")
+    return tuple(int(float(v)) for v in values[:3])
+
+
+def case_hot_look(ctx):
+    x = ctx.xserver(wm=True)
+    menu = ctx.menu(x)
+    # RzButton1's bottom shadow row, with the focus on RzButton7 so that no ring shows.
+    probe = menu.at((400, 482))
+    menu.key("Tab")
+    eventually("RzButton1 plain", lambda: pixel(x, probe) == (27, 23, 18))
+    menu.move_to(centre(RZBUTTON1))
+    eventually("RzButton1 hot", lambda: pixel(x, probe) == (240, 155, 20))
+    # Straight from the button out of the window: the hot look goes.
+    x.xdotool("mousemove", 2, 2)
+    eventually("RzButton1 plain again", lambda: pixel(x, probe) == (27, 23, 18))
+
+
+def case_minimise_restore(ctx):
+    x = ctx.xserver(wm=True)
+    menu = ctx.menu(x)
+    menu.key("Tab")  # the focus on RzButton7
+    before = menu.client_origin()
+    x.xdotool("windowminimize", "--sync", menu.window)
+    check("IsUnMapped" in x.run(["xwininfo", "-id", str(menu.window)]), "not hidden")
+    x.xdotool("windowactivate", "--sync", menu.window)
+    eventually("the window focused again",
+               lambda: x.xdotool("getwindowfocus").strip() == str(menu.window))
+    check(menu.client_origin() == before, "restored at %s, not %s" % (menu.client_origin(), before))
+    menu.key("Return")
+    expect_launches(menu.disc, ["setup"], "the focus after restoring")
+
+
+def case_inactive_press_moves(ctx):
+    x = ctx.xserver(wm=True)
+    first = ctx.menu(x)
+    other_disc = Disc(ctx.root / "other")
+    second = Menu(x, ctx.procs, ctx.args.menu, other_disc)
+    # Move the second menu aside; it keeps the focus, the first is inactive.
+    second.move_to((100, 100))
+    x.xdotool("mousedown", 1)
+    sx, sy = second.at((100, 100))
+    for i in range(1, 7):
+        x.xdotool("mousemove", sx - 30 * i, sy + 10 * i)
+    x.xdotool("mouseup", 1)
+    eventually("the second menu moved", lambda: second.client_origin() != second.origin)
+    check(x.xdotool("getwindowfocus").strip() == str(second.window), "second menu not focused")
+    # One press on the inactive first menu's picture activates it and moves it.
+    before = first.client_origin()
+    first.origin = before
+    first.move_to((600, 60))
+    x.xdotool("mousedown", 1)
+    fx, fy = first.at((600, 60))
+    for i in range(1, 7):
+        x.xdotool("mousemove", fx + 10 * i, fy + 5 * i)
+    x.xdotool("mouseup", 1)
+    eventually("the first menu moved", lambda: first.client_origin() == (before[0] + 60,
+                                                                         before[1] + 30))
+    eventually("the first menu focused",
+               lambda: x.xdotool("getwindowfocus").strip() == str(first.window))
+    first.key("Return")
+    expect_launches(first.disc, ["dxsetup"], "Enter in the first menu")
+    check(other_disc.names() == [], "the second menu clicked")
+
+
+def case_density(ctx):
+    x = ctx.xserver(wm=True)
+    subprocess.run(["xrdb", "-merge"], input="Xft.dpi: 96\n", text=True, env=x.env, check=True)
+    menu = ctx.menu(x)
+    check(menu.client_size() == CLIENT, "at 96 dpi: %s" % (menu.client_size(),))
+    menu.proc.terminate()
+    menu.wait_exit()
+    subprocess.run(["xrdb", "-merge"], input="Xft.dpi: 144\n", text=True, env=x.env, check=True)
+    menu = ctx.menu(x)
+    size = menu.client_size()
+    check(size[0] > CLIENT[0] and size[1] > CLIENT[1], "at 144 dpi: %s" % (size,))
+    print("client size at 144 dpi: %dx%d" % size)
+
+
 CASES = {name[len("case_"):]: f for name, f in globals().items() if name.startswith("case_")}
 
 
@@ -573,7 +657,7 @@ def main():
     parser.add_argument("--probe", required=True)
     parser.add_argument("--throwing-menu", required=True)
     args = parser.parse_args()
-    for tool in ("Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "xset"):
+    for tool in ("Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "xset", "xrdb", "import"):
         if not shutil.which(tool):
             print("missing tool: " + tool, file=sys.stderr)
             return 1
