@@ -236,6 +236,9 @@ bool run_message_box(Connection& connection, TextService& text, const StopSignal
     }
     XFreeGC(display, gc);
     XDestroyWindow(display, box);
+    // Without a window manager nobody hands the focus back to the window the box was over.
+    if (owner && !connection.has_window_manager())
+        XSetInputFocus(display, owner->id(), RevertToPointerRoot, CurrentTime);
     XFlush(display);
     return !stopped;
 }
