@@ -2,6 +2,7 @@
 // and the shell where WinExec is refused for want of administrator rights.
 #include <windows.h>
 // After windows.h, which it needs.
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <string>
@@ -110,7 +111,17 @@ class WindowsCalls : public ProcessStartCalls {
         info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
         info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
         info.nShow = show_mode;
-        ShellExecuteExW(&info);
+        // The shell wants COM on the calling thread; nothing else in the menu needs it.
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        // The shell is loaded only for this rare case: importing it would load it, and the
+        // many libraries it needs, at every start of the menu.
+        HMODULE shell = LoadLibraryW(L"shell32.dll");
+        if (!shell) return;
+        using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+        if (auto execute = reinterpret_cast<ShellExecuteExFunction>(
+                reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExW"))))
+            execute(&info);
+        FreeLibrary(shell);
     }
 };
 

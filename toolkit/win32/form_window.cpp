@@ -112,7 +112,8 @@ void FormWindow::show() {
         SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(hwnd_, SW_SHOWNORMAL);
-    SetForegroundWindow(hwnd_);
+    // The first frame now, not after whatever the queue holds.
+    UpdateWindow(hwnd_);
 }
 
 void FormWindow::invalidate(const Rect& area, bool erase) {

@@ -1,7 +1,5 @@
 #include "toolkit/win32/win32_application.h"
 
-#include <objbase.h>
-
 #include <cstdlib>
 #include <stdexcept>
 
@@ -33,7 +31,6 @@ int screen_pixels_per_inch() {
 }  // namespace
 
 Win32Application::Win32Application() {
-    com_initialised_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     big_icon_ = load_main_icon(SM_CXICON, SM_CYICON);
     small_icon_ = load_main_icon(SM_CXSMICON, SM_CYSMICON);
 
@@ -70,7 +67,6 @@ Win32Application::~Win32Application() {
         SetWindowLongPtrW(owner_, GWLP_USERDATA, 0);
         DestroyWindow(owner_);
     }
-    if (com_initialised_) CoUninitialize();
 }
 
 void Win32Application::set_title(std::string_view title) {
@@ -92,9 +88,10 @@ Form& Win32Application::create_form(const FormFactory& factory) {
 
 void Win32Application::run() {
     if (!window_) return;
-    // The taskbar entry first, then the window above it.
-    ShowWindow(owner_, SW_SHOWNA);
+    // The window and its first frame first; then the taskbar entry, which shows nothing.
     window_->show();
+    ShowWindow(owner_, SW_SHOWNA);
+    SetForegroundWindow(window_->handle());
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

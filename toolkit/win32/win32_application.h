@@ -16,7 +16,7 @@ namespace toolkit::win32 {
 
 class Win32Application : public Application {
   public:
-    // Initialises COM, loads the icon, creates the owner window and registers "TJPEGImage".
+    // Loads the icon, creates the owner window and registers "TJPEGImage".
     // Throws where the window cannot be made.
     Win32Application();
     ~Win32Application() override;
@@ -35,7 +35,6 @@ class Win32Application : public Application {
     void restore();
     [[noreturn]] void end_session();
 
-    bool com_initialised_ = false;
     HICON big_icon_ = nullptr;
     HICON small_icon_ = nullptr;
     HWND owner_ = nullptr;

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Time from exec to the first painted frame under Wine: the menu against a minimal Win32
+# program built the same way (bench/win32_minimal.c), interleaved, medians and their ratio
+# (target: at most 1.10). Also the size of velmorra.exe with and without its embedded art
+# (target for the code alone: under 200 KB). Prints figures; it is not a test.
+#
+# Usage: bench/startup_wine.sh [RUNS]   (after: cmake --preset windows && make -C build/windows)
+# Needs: wine, xvfb, openbox, gcc-mingw-w64-x86-64-posix, gcc, libx11-dev, fonts-wine.
+set -euo pipefail
+
+runs=${1:-15}
+root=$(cd "$(dirname "$0")/.." && pwd)
+exe=$root/build/windows/velmorra.exe
+[[ -f $exe ]] || { echo "build the windows preset first: $exe is missing" >&2; exit 2; }
+
+work=$(mktemp -d /tmp/velmorra-bench-XXXXXX)
+xvfb_pid=
+wm_pid=
+cleanup() {
+    WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1 || true
+    [[ -n $wm_pid ]] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The probe: starts a program, and returns the microseconds until the client area of its
+# window titled TITLE shows the silver row 458 at column 400, then closes it.
+cat >"$work/probe.c" <<'C'
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+static int quiet(Display* d, XErrorEvent* e) { (void)d; (void)e; return 0; }
+static double now(void) {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
+static int titled(Display* d, Window w, const char* title) {
+    char* name = NULL;
+    int same = XFetchName(d, w, &name) && name && strcmp(name, title) == 0;
+    if (name) XFree(name);
+    return same;
+}
+int main(int argc, char** argv) {
+    Display* d = XOpenDisplay(NULL);
+    Atom list = XInternAtom(d, "_NET_CLIENT_LIST", False);
+    Window shown = 0;
+    double start, end = 0;
+    pid_t pid;
+    XSetErrorHandler(quiet);
+    start = now();
+    pid = fork();
+    if (pid == 0) {
+        execvp(argv[2], argv + 2);
+        _exit(127);
+    }
+    while (!end && now() - start < 30e6) {
+        Atom type; int format; unsigned long n = 0, after; unsigned char* data = NULL;
+        if (XGetWindowProperty(d, DefaultRootWindow(d), list, 0, 1024, False, XA_WINDOW, &type,
+                               &format, &n, &after, &data) == Success && data) {
+            for (unsigned long i = 0; i < n && !end; ++i) {
+                Window w = ((Window*)data)[i];
+                if (!titled(d, w, argv[1])) continue;
+                XImage* image = XGetImage(d, w, 400, 458, 1, 1, AllPlanes, ZPixmap);
+                if (image) {
+                    if ((XGetPixel(image, 0, 0) & 0xFFFFFF) == 0xC0C0C0) { end = now(); shown = w; }
+                    XDestroyImage(image);
+                }
+            }
+            XFree(data);
+        }
+        if (!end) usleep(1000);
+    }
+    if (shown) {
+        XEvent e = {0};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = shown;
+        e.xclient.message_type = XInternAtom(d, "_NET_CLOSE_WINDOW", False);
+        e.xclient.format = 32;
+        e.xclient.data.l[1] = 2;
+        XSendEvent(d, DefaultRootWindow(d), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &e);
+        XFlush(d);
+    } else {
+        kill(pid, SIGKILL);
+    }
+    waitpid(pid, NULL, 0);
+    if (!end) return 1;
+    printf("%.0f\n", end - start);
+    return 0;
+}
+C
+cc -O2 -o "$work/probe" "$work/probe.c" -lX11
+x86_64-w64-mingw32-gcc-posix -Os -s -static -mwindows -ffunction-sections -fdata-sections \
+    -Wl,--gc-sections -o "$work/minimal.exe" "$root/bench/win32_minimal.c"
+cp "$exe" "$work/velmorra.exe"
+
+Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+export DISPLAY=:$(head -1 "$work/display")
+openbox --sm-disable >/dev/null 2>&1 &
+wm_pid=$!
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineboot -i >/dev/null 2>&1
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+# One server for every run, as on a desktop where Wine is already up.
+wineserver -p >/dev/null 2>&1 || true
+cd "$work"
+
+median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : int((a[NR / 2] + a[NR / 2 + 1]) / 2)}'; }
+# A first run of each warms the caches; it is not counted.
+./probe Velmorra wine velmorra.exe >/dev/null
+./probe Minimal wine minimal.exe >/dev/null
+: >menu.times
+: >minimal.times
+for i in $(seq "$runs"); do
+    ./probe Velmorra wine velmorra.exe >>menu.times
+    ./probe Minimal wine minimal.exe >>minimal.times
+done
+menu=$(median <menu.times)
+minimal=$(median <minimal.times)
+echo "exec to first painted frame under Wine, median of $runs interleaved runs:"
+printf '  velmorra.exe  %6.1f ms\n' "$(echo "$menu / 1000" | bc -l)"
+printf '  minimal.exe   %6.1f ms\n' "$(echo "$minimal / 1000" | bc -l)"
+printf '  ratio         %6.3f (target <= 1.10)\n' "$(echo "$menu / $minimal" | bc -l)"
+
+size=$(stat -c %s "$exe")
+rsrc=$(x86_64-w64-mingw32-objdump -h "$exe" | awk '$2 == ".rsrc" {print $3}')
+art=$(python3 -c "print(int('$rsrc', 16))" 2>/dev/null || printf '%d' "0x$rsrc")
+echo "velmorra.exe size:"
+echo "  with the art     $size bytes"
+echo "  resources (art)  $art bytes (.rsrc, unaligned)"
+echo "  without the art  $((size - art)) bytes (target < 204800)"
