@@ -585,7 +585,8 @@ def case_minimise_restore(ctx):
     x.xdotool("windowactivate", "--sync", menu.window)
     eventually("the window focused again",
                lambda: x.xdotool("getwindowfocus").strip() == str(menu.window))
-    check(menu.client_origin() == before, "restored at %s, not %s" % (menu.client_origin(), before))
+    eventually("the window restored at %s" % (before,), lambda: menu.client_origin() == before,
+               patience=5)
     menu.key("Return")
     expect_launches(menu.disc, ["setup"], "the focus after restoring")
 

@@ -73,7 +73,8 @@ MainWindow::MainWindow(Connection& connection, Form& form,
         &attributes);
     XGCValues values{};
     values.graphics_exposures = False;
-    gc_ = XCreateGC(display_, window_, GCGraphicsExposures, &values);
+    values.foreground = BlackPixel(display_, screen);
+    gc_ = XCreateGC(display_, window_, GCGraphicsExposures | GCForeground, &values);
     set_properties();
 }
 
@@ -293,12 +294,26 @@ void MainWindow::flush() {
     for (const Rect& r : pending_put_) {
         if (std::find(done.begin(), done.end(), r) != done.end()) continue;
         output_.put(window_, gc_, r);
+        fill_beyond_client(r);
         done.push_back(r);
     }
     pending_put_.clear();
     if (!set_up_) {
         set_up_ = true;
         finish_setup();
+    }
+}
+
+void MainWindow::fill_beyond_client(const Rect& r) {
+    // Where a window manager made the window larger than its fixed size (full screen, say),
+    // the rest shows black, as the window's colour.
+    const Rect right{std::max(r.left, size_.width), r.top, r.right, r.bottom};
+    const Rect below{r.left, std::max(r.top, size_.height), std::min(r.right, size_.width),
+                     r.bottom};
+    for (const Rect& part : {right, below}) {
+        if (part.empty()) continue;
+        XFillRectangle(display_, window_, gc_, part.left, part.top,
+                       static_cast<unsigned>(part.width()), static_cast<unsigned>(part.height()));
     }
 }
 

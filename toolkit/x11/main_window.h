@@ -64,6 +64,7 @@ class MainWindow final : public WindowHost {
     };
 
     void set_properties();
+    void fill_beyond_client(const Rect& area);
     void finish_setup();
     void set_size_hints(Point origin);
     FrameExtents frame_extents_for_centring();
@@ -98,7 +99,6 @@ class MainWindow final : public WindowHost {
     bool set_up_ = false;
     bool close_requested_ = false;
     FrameExtents frame_;
-    Point client_origin_;
 
     std::bitset<256> keys_down_;
     std::optional<Press> press_;
