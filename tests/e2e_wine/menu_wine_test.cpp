@@ -115,6 +115,55 @@ TEST_F(WineMenu, WindowIsAFixedDialogOfTheDesignedSizeCentredOnTheScreen) {
     EXPECT_EQ(menu.client_origin(), (Point{ox, oy}));
 }
 
+// What the screen shows of the buttons and the black band, read back from the X server:
+// the back buffer reaches the screen pixel for pixel, and hover and press repaint.
+TEST_F(WineMenu, ShowsTheButtonsPixelForPixel) {
+    e2e::run("xdotool mousemove 0 0");
+    RunningMenu menu(*session_, disc());
+    struct Case {
+        Point at;
+        unsigned long rgb;
+    };
+    const Case plain[] = {
+        {{640, 100}, 0x000000},  // column 640 is black
+        {{100, 490}, 0x000000},  // so are rows 480-498 beside the lowest button
+        {{343, 484}, 0x000000},  // its clipped bottom corners show the band
+        {{344, 484}, 0x000000},
+        {{343, 483}, 0x000000},
+        {{630, 484}, 0x000000},
+        {{400, 413}, 0x000000},  // RzButton2's top row is in front on row 413
+        {{400, 414}, 0xC0C0C0},  // its silver frame
+        {{400, 415}, 0x645744},  // the face's gradient, top row
+        {{400, 436}, 0x342D23},  // and last row
+        {{400, 437}, 0x27221B},  // the two shadow rows
+        {{400, 438}, 0x1B1712},
+        {{400, 439}, 0xC0C0C0},
+        {{400, 440}, 0x151515},  // the outer ring's lighter shade
+        {{400, 412}, 0xC0C0C0},  // RzButton7's frame, its last row showing
+        {{400, 458}, 0xC0C0C0},
+    };
+    for (const Case& c : plain) EXPECT_EQ(menu.pixel(c.at), c.rgb) << c.at.x << "," << c.at.y;
+
+    // Hot: the ring runs from light at the face's top to the hot-track colour at its bottom.
+    menu.move_to(kAddons);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(menu.pixel({400, 415}), 0xFBE6C3ul);
+    EXPECT_EQ(menu.pixel({400, 438}), 0xF09B14ul);
+    // Pressed: the whole face flat.
+    menu.press(kAddons);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(menu.pixel({400, 415}), 0x342D23ul);
+    EXPECT_EQ(menu.pixel({400, 438}), 0x342D23ul);
+    // Released off the button: no longer pressed (the press gave it the focus, so its ring
+    // is the active one), and nothing started.
+    menu.move_to(kPicture);
+    menu.release();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_NE(menu.pixel({400, 425}), 0x342D23ul);
+    EXPECT_NE(menu.pixel({400, 415}), 0xFBE6C3ul);
+    EXPECT_TRUE(menu.launches(0).empty());
+}
+
 TEST_F(WineMenu, ExactlyOneTaskbarEntryTitledVelmorraWithTheIcon) {
     RunningMenu menu(*session_, disc());
     int entries = 0;

@@ -283,8 +283,9 @@ RunningMenu::RunningMenu(WineSession& session, const std::string& current_folder
                 else
                     windows_.owner = w;
             }
-            // Shown, painted (the silver frame of the lowest button) and active.
-            return windows_.main && is_viewable(d, windows_.main) &&
+            // Both windows there; the menu shown, painted (the silver frame of the lowest
+            // button) and active.
+            return windows_.owner && windows_.main && is_viewable(d, windows_.main) &&
                    pixel({400, 458}) == 0xC0C0C0 && active_window(d) == windows_.main;
         },
         30s);
