@@ -76,6 +76,10 @@ MainWindow::MainWindow(Connection& connection, Form& form,
     values.foreground = BlackPixel(display_, screen);
     gc_ = XCreateGC(display_, window_, GCGraphicsExposures | GCForeground, &values);
     set_properties();
+    Bool supported = False;
+    // A held key then repeats as presses alone, so a repeat is told from a new press; set
+    // before the window can have the focus.
+    XkbSetDetectableAutoRepeat(display_, True, &supported);
 }
 
 void MainWindow::finish_setup() {
@@ -86,9 +90,6 @@ void MainWindow::finish_setup() {
         XChangeProperty(display_, window_, connection_.atoms().net_wm_icon, XA_CARDINAL, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(icon_.data()),
                         static_cast<int>(icon_.size()));
-    Bool supported = False;
-    // A held key then repeats as presses alone, so a repeat is told from a new press.
-    XkbSetDetectableAutoRepeat(display_, True, &supported);
 }
 
 MainWindow::~MainWindow() {

@@ -95,7 +95,7 @@ class MainWindow final : public WindowHost {
     std::vector<Rect> pending_put_;
     bool mapped_ = false;
     bool ever_mapped_ = false;
-    // The cursor, the icon and key repeat come after the first frame.
+    // The cursor and the icon come after the first frame.
     bool set_up_ = false;
     bool close_requested_ = false;
     FrameExtents frame_;
