@@ -24,8 +24,9 @@ constexpr long kEventMask = ExposureMask | KeyPressMask | KeyReleaseMask | Butto
                             LeaveWindowMask | FocusChangeMask | StructureNotifyMask |
                             PropertyChangeMask;
 
-// How long a window manager may take to say how thick its frame will be.
-constexpr auto kFrameExtentsWait = std::chrono::milliseconds(250);
+// How long a window manager may take to say how thick its frame will be: it answers within
+// a millisecond or two, but a loaded machine can hold it up far longer.
+constexpr auto kFrameExtentsWait = std::chrono::milliseconds(1000);
 
 constexpr long kNetWmMoveResizeMove = 8;
 constexpr long kNetWmMoveResizeCancel = 11;
