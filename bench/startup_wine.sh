@@ -136,7 +136,7 @@ printf '  ratio         %6.3f (target <= 1.10)\n' "$(echo "$menu / $minimal" | b
 
 size=$(stat -c %s "$exe")
 rsrc=$(x86_64-w64-mingw32-objdump -h "$exe" | awk '$2 == ".rsrc" {print $3}')
-art=$(python3 -c "print(int('$rsrc', 16))" 2>/dev/null || printf '%d' "0x$rsrc")
+art=$(printf '%d' "0x$rsrc")
 echo "velmorra.exe size:"
 echo "  with the art     $size bytes"
 echo "  resources (art)  $art bytes (.rsrc, unaligned)"

@@ -331,3 +331,35 @@ TEST_F(WineMenu, ClosingEndsTheProgramWithExitCodeZero) {
 }
 
 }  // namespace
+
+// A screen of 120 pixels per inch: the window font grows, and the layout with it by the
+// font's measured height over 13, every value rounded on its own; the picture keeps its size.
+TEST_F(WineMenu, AtAnotherDensityTheLayoutScalesAndThePictureDoesNot) {
+    // Picture pixels outside the buttons in both layouts, its last column and row among them.
+    const Point samples[] = {{0, 0}, {100, 100}, {320, 240}, {639, 300}, {200, 479}};
+    std::vector<unsigned long> at_96;
+    {
+        RunningMenu menu(*session_, disc());
+        for (Point p : samples) at_96.push_back(menu.pixel(p));
+    }
+    const std::string key = "'HKCU\\Control Panel\\Desktop' /v LogPixels";
+    struct Restore {
+        std::string key;
+        ~Restore() { e2e::run("wine reg delete " + key + " /f >/dev/null 2>&1"); }
+    } restore{key};
+    ASSERT_EQ(e2e::run("wine reg add " + key + " /t REG_DWORD /d 120 /f >/dev/null 2>&1"), 0);
+
+    RunningMenu menu(*session_, disc());
+    XWindowAttributes a{};
+    ASSERT_TRUE(XGetWindowAttributes(display(), menu.windows().main, &a));
+    bool proportional = false;
+    for (int height = 14; height <= 20; ++height) {
+        const auto scaled = [height](int v) { return (v * height * 2 + 13) / 26; };
+        proportional = proportional || (a.width == scaled(641) && a.height == scaled(499));
+    }
+    EXPECT_TRUE(proportional) << a.width << " x " << a.height;
+    EXPECT_GT(a.width, 641);
+    for (std::size_t i = 0; i < std::size(samples); ++i)
+        EXPECT_EQ(menu.pixel(samples[i]), at_96[i]) << samples[i].x << "," << samples[i].y;
+    EXPECT_EQ(menu.pixel({a.width - 1, 100}), 0x000000ul);
+}

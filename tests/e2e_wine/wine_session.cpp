@@ -283,10 +283,10 @@ RunningMenu::RunningMenu(WineSession& session, const std::string& current_folder
                 else
                     windows_.owner = w;
             }
-            // Both windows there; the menu shown, painted (the silver frame of the lowest
-            // button) and active.
+            // Both windows there; the menu shown, painted (a button's silver frame crosses
+            // column 500 at any density) and active.
             return windows_.owner && windows_.main && is_viewable(d, windows_.main) &&
-                   pixel({400, 458}) == 0xC0C0C0 && active_window(d) == windows_.main;
+                   shows_a_button_frame() && active_window(d) == windows_.main;
         },
         30s);
     if (!shown) throw std::runtime_error("the menu did not show up painted and active");
@@ -309,6 +309,20 @@ Point RunningMenu::client_origin() const {
     XTranslateCoordinates(session_.display(), windows_.main, DefaultRootWindow(session_.display()),
                           0, 0, &x, &y, &child);
     return {x, y};
+}
+
+bool RunningMenu::shows_a_button_frame() const {
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(session_.display(), windows_.main, &a) || a.width <= 500)
+        return false;
+    XImage* column = XGetImage(session_.display(), windows_.main, 500, 0, 1,
+                               static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+    if (!column) return false;
+    bool found = false;
+    for (int y = 0; y < a.height && !found; ++y)
+        found = (XGetPixel(column, 0, y) & 0xFFFFFF) == 0xC0C0C0;
+    XDestroyImage(column);
+    return found;
 }
 
 unsigned long RunningMenu::pixel(Point client) const {

@@ -93,6 +93,8 @@ class RunningMenu {
     std::map<std::string, std::string> inspect() const;
 
   private:
+    bool shows_a_button_frame() const;
+
     WineSession& session_;
     std::string log_;
     pid_t pid_ = 0;
