@@ -23,8 +23,17 @@ constexpr Point kPicture{100, 100};
 class WineMenu : public ::testing::Test {
   protected:
     // One display, one window manager and one prefix for the whole suite.
-    static void SetUpTestSuite() { session_ = std::make_unique<e2e::WineSession>(); }
+    static void SetUpTestSuite() {
+        try {
+            session_ = std::make_unique<e2e::WineSession>();
+        } catch (const std::exception& e) {
+            failure_ = e.what();
+        }
+    }
     static void TearDownTestSuite() { session_.reset(); }
+    void SetUp() override {
+        if (!session_) GTEST_FAIL() << "no Wine session: " << failure_;
+    }
 
     static std::string disc() { return session_->disc(); }
     static std::string setup_line(const std::string& folder) {
@@ -39,6 +48,7 @@ class WineMenu : public ::testing::Test {
     Display* display() const { return session_->display(); }
 
     static inline std::unique_ptr<e2e::WineSession> session_;
+    static inline std::string failure_;
 };
 
 TEST_F(WineMenu, EachButtonStartsItsCommandWithItsShowMode) {

@@ -93,7 +93,15 @@ WineSession::WineSession() {
     char folder[] = "/tmp/velmorra-wine-XXXXXX";
     if (!mkdtemp(folder)) throw std::runtime_error("no temporary folder");
     folder_ = folder;
+    try {
+        start_all();
+    } catch (...) {
+        stop_all();
+        throw;
+    }
+}
 
+void WineSession::start_all() {
     // The X server picks a free display and tells its number through a pipe.
     int pipe_fds[2];
     if (pipe(pipe_fds) != 0) throw std::runtime_error("no pipe");
@@ -120,6 +128,7 @@ WineSession::WineSession() {
         throw std::runtime_error("openbox did not start");
 
     setenv("WINEPREFIX", (folder_ + "/prefix").c_str(), 1);
+    own_prefix_ = true;
     setenv("WINEDEBUG", "-all", 1);
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
     if (run("wineboot -i >/dev/null 2>&1") != 0) throw std::runtime_error("wineboot failed");
@@ -154,8 +163,12 @@ void WineSession::build_fixture() {
 }
 
 WineSession::~WineSession() {
+    stop_all();
+}
+
+void WineSession::stop_all() {
     // Only this prefix's server, then the two processes this session started.
-    run("wineserver -k >/dev/null 2>&1");
+    if (own_prefix_) run("wineserver -k >/dev/null 2>&1");
     for (pid_t pid : {window_manager_, xvfb_}) {
         if (pid > 0) {
             kill(pid, SIGTERM);

@@ -43,6 +43,8 @@ class WineSession {
     static std::string windows_path(const std::string& unix_path);
 
   private:
+    void start_all();
+    void stop_all();
     pid_t start(const std::vector<std::string>& argv);
     void build_fixture();
 
@@ -50,6 +52,7 @@ class WineSession {
     pid_t xvfb_ = 0;
     pid_t window_manager_ = 0;
     Display* display_ = nullptr;
+    bool own_prefix_ = false;
 };
 
 // X windows of the program, from the window manager's client list.
