@@ -100,6 +100,16 @@ class XServer:
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
             eventually("openbox", lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in
                        self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check_rc=False))
+            # openbox announces itself before it has read its configuration and key bindings,
+            # and drops requests made meanwhile; it is ready once it answers one, here to have
+            # 5 desktops instead of 4.
+            eventually("openbox ready", self.openbox_answers)
+
+    def openbox_answers(self):
+        self.xdotool("set_num_desktops", 5)
+        time.sleep(0.05)
+        return self.run(["xprop", "-root", "_NET_NUMBER_OF_DESKTOPS"],
+                        check_rc=False).strip().endswith("= 5")
 
     def run(self, cmd, check_rc=True):
         r = subprocess.run(cmd, env=self.env, capture_output=True, text=True, timeout=30)
@@ -162,9 +172,13 @@ class Menu:
         self.window = eventually("the menu's window", self.find_window)
         eventually("the window shown", lambda: "IsViewable" in x.run(
             ["xwininfo", "-id", str(self.window)], check_rc=False))
-        # Shown active: the window holds the keyboard focus.
+        # Shown active: the window holds the keyboard focus, and the window manager knows it
+        # (its key bindings such as Alt+F4 act on the window it thinks active).
         eventually("the window focused",
                    lambda: x.xdotool("getwindowfocus").strip() == str(self.window))
+        if x.wm:
+            eventually("the window active", lambda: x.run(
+                ["xdotool", "getactivewindow"], check_rc=False).strip() == str(self.window))
         self.origin = self.client_origin()
 
     def find_window(self):
@@ -196,19 +210,44 @@ class Menu:
     def key(self, *keys):
         self.x.xdotool("key", "--delay", 30, *keys)
 
-    def wait_exit(self, patience=PATIENCE):
+    def wait_exit(self, what="", patience=PATIENCE):
         try:
             return self.proc.wait(patience)
         except subprocess.TimeoutExpired:
-            raise Failure("the menu did not end")
+            state = "active %s, focus %s" % (
+                self.x.run(["xdotool", "getactivewindow"], check_rc=False).strip(),
+                self.x.run(["xdotool", "getwindowfocus"], check_rc=False).strip())
+            raise Failure("the menu (window %d; %s) did not end %s" % (self.window, state, what))
+
+
+def settled(disc):
+    """The log once no stand-in has written to it for a moment: started programs run on
+    their own, so a late one may still be on its way."""
+    count = -1
+    while True:
+        lines = disc.launches()
+        if len(lines) == count:
+            return lines
+        count = len(lines)
+        time.sleep(0.3)
 
 
 def expect_launches(disc, names, what):
-    """Waits for exactly `names` in the log; a sentinel launch after the actions under test
-    shows that they were all handled, so nothing else can still come."""
+    """Waits for exactly `names` in the log, in that order (so launches that could overtake
+    each other are checked one at a time)."""
     eventually(what + ": " + " ".join(names), lambda: len(disc.launches()) >= len(names))
-    time.sleep(0.2)  # a stray launch right after would show up here too
-    check(disc.names() == names, "%s: expected %s, got %s" % (what, names, disc.names()))
+    got = [line[0] for line in settled(disc)]
+    check(got == names, "%s: expected %s, got %s" % (what, names, got))
+
+
+def keys_one_by_one(menu, steps, what):
+    """Each step: keys to press, then the name of the stand-in it must start."""
+    expected = []
+    for keys, name in steps:
+        menu.key(*keys)
+        expected.append(name)
+        expect_launches(menu.disc, expected, what)
+    menu.disc.log.write_text("")
 
 
 def sentinel(menu, expected_before):
@@ -320,7 +359,7 @@ def case_buttons_launch(ctx):
     expect_launches(disc, ["setup", "xdg-open"], "RzButton2")
     menu.click(centre(RZBUTTON1))
     expect_launches(disc, ["setup", "xdg-open", "dxsetup"], "RzButton1")
-    launches = disc.launches()
+    launches = settled(disc)
     check(launches[0] == ["setup", here], "setup.exe started as %s" % launches[0])
     check(launches[1] == ["xdg-open", here, here + "/addon"], "addon opened as %s" % launches[1])
     check(launches[2] == ["dxsetup", here], "DXSETUP.exe started as %s" % launches[2])
@@ -350,20 +389,18 @@ def case_keyboard(ctx):
     expect_launches(disc, ["dxsetup"], "Enter at once after start")
     disc.log.write_text("")
     # Tab order RzButton1, RzButton7, RzButton2, with wrap.
-    menu.key("Tab", "Return", "Tab", "Return", "Tab", "Return")
-    expect_launches(disc, ["setup", "xdg-open", "dxsetup"], "Tab order")
-    disc.log.write_text("")
-    menu.key("shift+Tab", "Return", "shift+Tab", "Return", "shift+Tab", "Return")
-    expect_launches(disc, ["xdg-open", "setup", "dxsetup"], "Shift+Tab order")
-    disc.log.write_text("")
-    menu.key("Right", "Return", "Down", "Return", "Left", "Return", "Up", "Return")
-    expect_launches(disc, ["setup", "xdg-open", "setup", "dxsetup"], "arrows")
-    disc.log.write_text("")
+    keys_one_by_one(menu, [(("Tab", "Return"), "setup"), (("Tab", "Return"), "xdg-open"),
+                           (("Tab", "Return"), "dxsetup")], "Tab order")
+    keys_one_by_one(menu, [(("shift+Tab", "Return"), "xdg-open"),
+                           (("shift+Tab", "Return"), "setup"),
+                           (("shift+Tab", "Return"), "dxsetup")], "Shift+Tab order")
+    keys_one_by_one(menu, [(("Right", "Return"), "setup"), (("Down", "Return"), "xdg-open"),
+                           (("Left", "Return"), "setup"), (("Up", "Return"), "dxsetup")],
+                    "arrows")
     # The keypad's Enter and arrows, with Num Lock on too.
-    menu.key("KP_Enter", "KP_Right", "KP_Enter")
-    menu.key("Num_Lock", "KP_Left", "KP_Enter", "Num_Lock")
-    expect_launches(disc, ["dxsetup", "setup", "dxsetup"], "keypad")
-    disc.log.write_text("")
+    keys_one_by_one(menu, [(("KP_Enter",), "dxsetup"), (("KP_Right", "KP_Enter"), "setup"),
+                           (("Num_Lock", "KP_Left", "KP_Enter", "Num_Lock"), "dxsetup")],
+                    "keypad")
     # Space clicks on release; Enter with a modifier, Esc and letters do nothing; Alt+Tab and
     # Ctrl+Tab do not move the focus.
     menu.key("space")
@@ -391,8 +428,9 @@ def case_key_repeat(ctx):
     time.sleep(1.0)
     x.xdotool("keyup", "Return")
     eventually("repeated Enter clicks", lambda: len(disc.launches()) >= 3)
-    count = len(disc.launches())
-    check(set(disc.names()) == {"dxsetup"}, "held Enter: %s" % disc.names())
+    names = [line[0] for line in settled(disc)]
+    count = len(names)
+    check(set(names) == {"dxsetup"}, "held Enter: %s" % names)
     disc.log.write_text("")
     sentinel(menu, [])
     print("held Enter for 1 s clicked %d times" % count)
@@ -474,15 +512,15 @@ def case_close_and_signals(ctx):
     # Alt+F4 under openbox: WM_DELETE_WINDOW.
     menu = ctx.menu(x)
     menu.key("alt+F4")
-    check(menu.wait_exit() == 0, "exit code after Alt+F4")
+    check(menu.wait_exit("after Alt+F4") == 0, "exit code after Alt+F4")
     # The close request of a window manager, sent directly.
     menu = ctx.menu(x)
     x.run([ctx.args.probe, "close", str(menu.window)])
-    check(menu.wait_exit() == 0, "exit code after WM_DELETE_WINDOW")
+    check(menu.wait_exit("after WM_DELETE_WINDOW") == 0, "exit code after WM_DELETE_WINDOW")
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         menu = ctx.menu(x)
         menu.proc.send_signal(sig)
-        check(menu.wait_exit() == 0, "exit code after %s" % sig.name)
+        check(menu.wait_exit("after " + sig.name) == 0, "exit code after %s" % sig.name)
         eventually("the window gone", lambda: menu.find_window() is None)
     # No display at all: one line on stderr and exit code 1.
     r = subprocess.run([ctx.args.menu], env=dict(x.env, DISPLAY=":65000"), capture_output=True,
@@ -508,10 +546,12 @@ def case_odd_disc_path(ctx):
     menu = Menu(x, ctx.procs, ctx.args.menu, disc)
     here = str(disc.path.resolve())
     menu.click(centre(RZBUTTON7))
+    expect_launches(disc, ["setup"], "odd disc path")
     menu.click(centre(RZBUTTON2))
+    expect_launches(disc, ["setup", "xdg-open"], "odd disc path")
     menu.click(centre(RZBUTTON1))
     expect_launches(disc, ["setup", "xdg-open", "dxsetup"], "odd disc path")
-    launches = disc.launches()
+    launches = settled(disc)
     check(launches[0] == ["setup", here], "setup.exe: %s" % launches[0])
     check(launches[1] == ["xdg-open", here, here + "/addon"], "addon: %s" % launches[1])
     check(launches[2] == ["dxsetup", here], "DXSETUP.exe: %s" % launches[2])
@@ -581,7 +621,8 @@ def case_minimise_restore(ctx):
     menu.key("Tab")  # the focus on RzButton7
     before = menu.client_origin()
     x.xdotool("windowminimize", "--sync", menu.window)
-    check("IsUnMapped" in x.run(["xwininfo", "-id", str(menu.window)]), "not hidden")
+    eventually("the window hidden",
+               lambda: "IsUnMapped" in x.run(["xwininfo", "-id", str(menu.window)]))
     x.xdotool("windowactivate", "--sync", menu.window)
     eventually("the window focused again",
                lambda: x.xdotool("getwindowfocus").strip() == str(menu.window))
