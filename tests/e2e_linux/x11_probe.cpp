@@ -2,7 +2,9 @@
 // close the way a window manager does, and times how long a program takes from exec to
 // showing its finished window.
 //
-//   x11_probe close WINDOW          send WM_DELETE_WINDOW, as a close box does
+//   x11_probe close WINDOW          send WM_DELETE_WINDOW, as a window manager does
+//   x11_probe wm-close WINDOW       ask the window manager to close the window
+//                                   (_NET_CLOSE_WINDOW), as a taskbar's Close does
 //   x11_probe reference OUT CMD...  start CMD, wait until its window is mapped and has
 //                                   settled, store sample rows of its pixels in OUT, end it
 //   x11_probe time REF CMD...       start CMD; print the milliseconds from exec until its
@@ -32,8 +34,25 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int usage() {
-    std::fputs("usage: x11_probe close WINDOW | reference OUT CMD... | time REF CMD...\n", stderr);
+    std::fputs(
+        "usage: x11_probe close WINDOW | wm-close WINDOW | reference OUT CMD... | time REF "
+        "CMD...\n",
+        stderr);
     return 2;
+}
+
+int ask_window_manager_to_close(Display* display, Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "_NET_CLOSE_WINDOW", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = CurrentTime;
+    event.xclient.data.l[1] = 2;  // from a pager or taskbar
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureNotifyMask | SubstructureRedirectMask, &event);
+    XSync(display, False);
+    return 0;
 }
 
 int close_window(Display* display, Window window) {
@@ -112,6 +131,8 @@ int main(int argc, char** argv) {
     }
     const std::string mode = argv[1];
     if (mode == "close") return close_window(display, std::strtoul(argv[2], nullptr, 0));
+    if (mode == "wm-close")
+        return ask_window_manager_to_close(display, std::strtoul(argv[2], nullptr, 0));
     if (argc < 4) return usage();
     Started s;
     if (mode == "reference") {
