@@ -14,11 +14,11 @@ namespace toolkit {
 // A colour value of the description: RGB with red in the lowest byte, or a system colour
 // that the desktop settings decide.
 struct ColorValue {
-    enum class System { None, WindowText, Highlight };
+    enum class System { Fixed, WindowText, Highlight };
     std::uint32_t rgb = 0;
-    System system = System::None;
+    System system = System::Fixed;
 
-    static constexpr ColorValue of(std::uint32_t v) { return {v, System::None}; }
+    static constexpr ColorValue of(std::uint32_t v) { return {v, System::Fixed}; }
     static constexpr ColorValue system_colour(System s) { return {0, s}; }
     friend constexpr bool operator==(ColorValue, ColorValue) = default;
 };
@@ -32,7 +32,7 @@ inline constexpr ColorValue clHighlight = ColorValue::system_colour(ColorValue::
 
 enum class BorderStyle { Dialog };
 enum class FormPosition { ScreenCenter };
-enum class Align { None, Client };
+enum class Align { Manual, Client };
 
 struct FontDescription {
     std::string_view name;
@@ -67,7 +67,7 @@ struct PictureSettings {
     int top = 0;
     int width = 0;
     int height = 0;
-    Align align = Align::None;
+    Align align = Align::Manual;
     bool auto_size = false;
     // The picture is kept under the name of its class; only a registered class is loaded.
     std::string_view picture_class;

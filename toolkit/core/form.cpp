@@ -292,7 +292,7 @@ ButtonColours Form::colours() const {
                 return services_.highlight;
             case ColorValue::System::WindowText:
                 return Rgb{0, 0, 0};
-            case ColorValue::System::None:
+            case ColorValue::System::Fixed:
                 break;
         }
         return Rgb::from_color_value(c.rgb);
