@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "expected_colours.h"
 #include "fakes.h"
 #include "toolkit/core/button_painter.h"
 
@@ -19,16 +20,7 @@ Rgb lerp(Rgb top, Rgb bottom, int i, int n) {
     return {ch(top.r, bottom.r), ch(top.g, bottom.g), ch(top.b, bottom.b)};
 }
 
-constexpr Rgb kHotTop{251, 230, 195};
-constexpr Rgb kHotBottom{240, 155, 20};
-constexpr Rgb kPressed{52, 45, 35};
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kSilver{192, 192, 192};
-constexpr Rgb kLight{21, 21, 21};
-// The active ring for the selection colour 0,120,215 over the lightened face 103,89,70:
-// half and half at the top, three quarters of the selection colour at the bottom.
-constexpr Rgb kActiveTop{52, 105, 143};
-constexpr Rgb kActiveBottom{26, 112, 179};
+using namespace expected;
 
 Rgb plain(int row) {  // row of RzButton1's face, 0-23
     if (row < 22) return lerp({100, 87, 68}, {52, 45, 35}, row, 22);

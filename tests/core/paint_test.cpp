@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "expected_colours.h"
 #include "fakes.h"
 #include "toolkit/core/button_painter.h"
 
@@ -27,13 +28,7 @@ PixelCase colour(const char* what, int x, int y, Rgb c) {
     return {what, x, y, Expect::Colour, c};
 }
 
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kLight{21, 21, 21};
-constexpr Rgb kSilver{192, 192, 192};
-constexpr Rgb kFaceTop{100, 87, 68};
-constexpr Rgb kFaceLast{52, 45, 35};
-constexpr Rgb kShadow1{39, 34, 27};
-constexpr Rgb kShadow2{27, 23, 18};
+using namespace expected;
 
 std::string pixel_name(const ::testing::TestParamInfo<PixelCase>& tc) {
     return "At" + std::to_string(tc.param.x) + "x" + std::to_string(tc.param.y);
