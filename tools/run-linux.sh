@@ -78,22 +78,34 @@ if [ -z "$window" ]; then
     echo "run-linux: the menu showed no window" >&2
     exit 1
 fi
-sleep 0.5
-
-# The window with the frame the window manager drew around it.
-geometry=$(xwininfo -id "$window")
-x=$(echo "$geometry" | sed -n 's/.*Absolute upper-left X: *\(-*[0-9]*\).*/\1/p')
-y=$(echo "$geometry" | sed -n 's/.*Absolute upper-left Y: *\(-*[0-9]*\).*/\1/p')
-w=$(echo "$geometry" | sed -n 's/.*Width: *\([0-9]*\).*/\1/p')
-h=$(echo "$geometry" | sed -n 's/.*Height: *\([0-9]*\).*/\1/p')
-extents=$(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
-left=0 right=0 top=0 bottom=0
-if [ -n "$extents" ]; then
-    IFS=, read -r left right top bottom <<EOF
+# The window with the frame the window manager drew around it, once its picture shows: on a
+# fresh machine the first start also builds the font caches and may take a while.
+shoot() {
+    geometry=$(xwininfo -id "$window")
+    x=$(echo "$geometry" | sed -n 's/.*Absolute upper-left X: *\(-*[0-9]*\).*/\1/p')
+    y=$(echo "$geometry" | sed -n 's/.*Absolute upper-left Y: *\(-*[0-9]*\).*/\1/p')
+    w=$(echo "$geometry" | sed -n 's/.*Width: *\([0-9]*\).*/\1/p')
+    h=$(echo "$geometry" | sed -n 's/.*Height: *\([0-9]*\).*/\1/p')
+    extents=$(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
+    left=0 right=0 top=0 bottom=0
+    if [ -n "$extents" ]; then
+        IFS=, read -r left right top bottom <<EOF
 $extents
 EOF
-fi
+    fi
+    import -window root -crop "$((w + left + right))x$((h + top + bottom))+$((x - left))+$((y - top))" +repage "$shot"
+}
 mkdir -p "$(dirname "$shot")"
-import -window root -crop "$((w + left + right))x$((h + top + bottom))+$((x - left))+$((y - top))" +repage "$shot"
+i=0
+while :; do
+    sleep 0.2
+    shoot
+    # The picture is far from black; an unpainted window is black.
+    lit=$(convert "$shot" -format '%[fx:mean > 0.05 ? 1 : 0]' info: 2>/dev/null || echo 0)
+    i=$((i + 1))
+    if [ "$lit" = 1 ] || [ $i -ge 100 ]; then
+        break
+    fi
+done
 echo "run-linux: the menu ran on the virtual display; its window is saved as $shot"
 echo "run-linux: stopping the menu and the virtual display again"
