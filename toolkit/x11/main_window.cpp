@@ -13,6 +13,7 @@
 #include <string>
 
 #include "toolkit/x11/frame_hints.h"
+#include "toolkit/x11/ico_reader.h"
 #include "toolkit/x11/input_map.h"
 
 namespace toolkit::x11 {
@@ -49,12 +50,12 @@ unsigned button_mask(unsigned button) {
 
 MainWindow::MainWindow(Connection& connection, Form& form,
                        std::function<void(const std::function<void()>&)> guard,
-                       const std::vector<unsigned long>& icon)
+                       std::span<const std::uint8_t> icon_file)
     : connection_(connection),
       display_(connection.display()),
       form_(form),
       guard_(std::move(guard)),
-      icon_(icon),
+      icon_file_(icon_file),
       size_(form.client_size()),
       back_buffer_(std::max(1, size_.width), std::max(1, size_.height)),
       output_(display_, DefaultVisual(display_, connection.screen()),
@@ -87,10 +88,11 @@ void MainWindow::finish_setup() {
     // What the first frame does not need waits until it is on the screen.
     cursor_ = XCreateFontCursor(display_, XC_left_ptr);
     XDefineCursor(display_, window_, cursor_);
-    if (!icon_.empty())
+    const std::vector<unsigned long> icon = net_wm_icon_data(read_icon_images_32bit(icon_file_));
+    if (!icon.empty())
         XChangeProperty(display_, window_, connection_.atoms().net_wm_icon, XA_CARDINAL, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(icon_.data()),
-                        static_cast<int>(icon_.size()));
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(icon.data()),
+                        static_cast<int>(icon.size()));
 }
 
 MainWindow::~MainWindow() {
@@ -302,6 +304,7 @@ void MainWindow::flush() {
     pending_put_.clear();
     if (!set_up_) {
         set_up_ = true;
+        XFlush(display_);  // the first frame goes out before the rest of the set-up
         finish_setup();
     }
 }

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <bitset>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -21,10 +23,11 @@ namespace toolkit::x11 {
 class MainWindow final : public WindowHost {
   public:
     // `guard` runs each call into the form, catching what escapes it. The window is created
-    // hidden; `icon` is the value of _NET_WM_ICON (may be empty) and must outlive the window.
+    // hidden; `icon_file` is a .ico file (may be empty) whose 32-bit images become the
+    // window's icon after the first frame; it must outlive the window.
     MainWindow(Connection& connection, Form& form,
                std::function<void(const std::function<void()>&)> guard,
-               const std::vector<unsigned long>& icon);
+               std::span<const std::uint8_t> icon_file);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -83,7 +86,7 @@ class MainWindow final : public WindowHost {
     Display* display_;
     Form& form_;
     std::function<void(const std::function<void()>&)> guard_;
-    const std::vector<unsigned long>& icon_;
+    std::span<const std::uint8_t> icon_file_;
     Size size_;
     Window window_ = 0;
     GC gc_ = nullptr;

@@ -5,7 +5,6 @@
 
 #include "resources/resources.h"
 #include "toolkit/platform.h"
-#include "toolkit/x11/ico_reader.h"
 #include "toolkit/x11/jpeg_turbo.h"
 #include "toolkit/x11/message_box.h"
 #include "toolkit/x11/placement.h"
@@ -27,11 +26,16 @@ namespace toolkit::x11 {
 namespace {
 // The selection colour of the desktop, for the focused button's ring.
 constexpr Rgb kHighlight{0, 120, 215};
+
+PictureFormats picture_formats() {
+    PictureFormats formats;
+    // Of all the work before the first frame the title picture takes longest.
+    register_jpeg(formats, resources::title_picture());
+    return formats;
+}
 }  // namespace
 
-X11Application::X11Application()
-    : icon_(net_wm_icon_data(read_icon_images_32bit(resources::main_icon()))) {
-    register_jpeg(pictures_);
+X11Application::X11Application() : pictures_(picture_formats()) {
     pixels_per_inch_ = xft_dpi(connection_.resources()).value_or(96);
 }
 
@@ -50,7 +54,8 @@ Form& X11Application::create_form(const FormFactory& factory) {
     form_ = factory(services);
     if (!form_) throw std::runtime_error("the main form could not be created");
     window_ = std::make_unique<MainWindow>(
-        connection_, *form_, [this](const std::function<void()>& work) { guard(work); }, icon_);
+        connection_, *form_, [this](const std::function<void()>& work) { guard(work); },
+        resources::main_icon());
     form_->attach(window_.get());
     return *form_;
 }

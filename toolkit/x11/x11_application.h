@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "toolkit/core/application.h"
 #include "toolkit/core/picture_formats.h"
@@ -17,8 +16,8 @@ namespace toolkit::x11 {
 
 class X11Application final : public Application {
   public:
-    // Opens the display, loads the icon and registers the JPEG picture class; throws where
-    // the display cannot be opened.
+    // Registers the JPEG picture class, starts decoding the title picture and reading the
+    // font configuration, and opens the display; throws where the display cannot be opened.
     X11Application();
     ~X11Application() override;
 
@@ -31,11 +30,12 @@ class X11Application final : public Application {
   private:
     void guard(const std::function<void()>& work) { dispatch_guarded(*this, work); }
 
+    // The picture and the fonts come first: they get ready on threads of their own while
+    // the display is opened and the window is set up.
+    PictureFormats pictures_;
+    FreeTypeText text_;
     StopSignals signals_;
     Connection connection_;
-    FreeTypeText text_;
-    PictureFormats pictures_;
-    std::vector<unsigned long> icon_;
     std::string title_;
     int pixels_per_inch_ = 96;
     bool stopping_ = false;
