@@ -4,12 +4,19 @@
 #include <cstdint>
 #include <span>
 
+#include "toolkit/core/picture_formats.h"
 #include "toolkit/core/pixel_buffer.h"
 
 namespace toolkit::win32 {
 
 // Decodes a whole JPEG file held in memory into 0x00RRGGBB pixels; throws where the bytes
-// are not a picture WIC can read. COM must be initialised on the calling thread.
+// are not a picture WIC can read. Needs no COM on the calling thread.
 Bitmap decode_jpeg(std::span<const std::uint8_t> bytes);
+
+// Registers decode_jpeg as the picture class "TJPEGImage" for "jpeg" and "jpg". The bytes
+// of `decode_ahead`, where given, start decoding at once on a thread of their own; the
+// class's decoder, asked for those same bytes later, waits for that result instead of
+// decoding them again.
+void register_jpeg(PictureFormats& formats, std::span<const std::uint8_t> decode_ahead = {});
 
 }  // namespace toolkit::win32

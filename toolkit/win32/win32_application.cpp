@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "resources/resources.h"
 #include "toolkit/win32/wic_jpeg.h"
 #include "toolkit/win32/wide_text.h"
 
@@ -31,6 +32,8 @@ int screen_pixels_per_inch() {
 }  // namespace
 
 Win32Application::Win32Application() {
+    // Of all the work before the first frame the title picture takes longest.
+    register_jpeg(pictures_, resources::title_picture());
     big_icon_ = load_main_icon(SM_CXICON, SM_CYICON);
     small_icon_ = load_main_icon(SM_CXSMICON, SM_CYSMICON);
 
@@ -56,7 +59,6 @@ Win32Application::Win32Application() {
     pixels_per_inch_ = screen_pixels_per_inch();
     const COLORREF selection = GetSysColor(COLOR_HIGHLIGHT);
     highlight_ = {GetRValue(selection), GetGValue(selection), GetBValue(selection)};
-    pictures_.register_format("TJPEGImage", {"jpeg", "jpg"}, &decode_jpeg);
 }
 
 Win32Application::~Win32Application() {

@@ -16,7 +16,8 @@ namespace toolkit::win32 {
 
 class Win32Application : public Application {
   public:
-    // Loads the icon, creates the owner window and registers "TJPEGImage".
+    // Registers "TJPEGImage" and starts decoding the title picture, loads the icon and
+    // creates the owner window.
     // Throws where the window cannot be made.
     Win32Application();
     ~Win32Application() override;
