@@ -85,7 +85,9 @@ def main():
 
         times = {name: [] for name in programs}
         rss = {name: [] for name in programs}
+        rounds = []  # velmorra / xlogo within one round
         for _ in range(args.runs):
+            this_round = {}
             for name, cmd in programs.items():  # interleaved
                 r = subprocess.run([str(probe), "time", str(refs[name])] + cmd, env=env, cwd=work,
                                    capture_output=True, text=True, timeout=60)
@@ -95,6 +97,9 @@ def main():
                 ms, kib = r.stdout.split()
                 times[name].append(float(ms))
                 rss[name].append(int(kib))
+                this_round[name] = float(ms)
+            if len(this_round) == len(programs):
+                rounds.append(this_round["velmorra"] / this_round["xlogo"])
 
         print("exec to first finished frame, %d interleaved runs on Xvfb %s, no window manager"
               % (args.runs, display))
@@ -104,6 +109,9 @@ def main():
                   (name, statistics.median(t), min(t), max(t)))
         ratio = statistics.median(times["velmorra"]) / statistics.median(times["xlogo"])
         print("  ratio velmorra / xlogo: %.2f (target <= 1.0)" % ratio)
+        # Each round's own ratio, whose median drifts less when other work loads the machine.
+        if rounds:
+            print("  median of the rounds' ratios: %.2f" % statistics.median(rounds))
         print("peak RSS (median)")
         for name in programs:
             print("  %-9s %6d KiB" % (name, statistics.median(rss[name])))
