@@ -4,9 +4,7 @@
 // After windows.h, which it needs.
 #include <wincodec.h>
 
-#include <memory>
 #include <stdexcept>
-#include <utility>
 
 namespace toolkit::win32 {
 namespace {
@@ -119,63 +117,8 @@ Bitmap decode_jpeg(std::span<const std::uint8_t> bytes) {
     return bitmap;
 }
 
-namespace {
-
-// A picture decoded while the program does the rest of its start-up. Loading the imaging
-// component takes most of that decoding's time under Wine, and overlaps the window set-up.
-struct DecodeAhead {
-    std::span<const std::uint8_t> data;
-    HANDLE thread = nullptr;
-    Bitmap bitmap;
-    bool decoded = false;
-
-    DecodeAhead() = default;
-    DecodeAhead(const DecodeAhead&) = delete;
-    DecodeAhead& operator=(const DecodeAhead&) = delete;
-    ~DecodeAhead() { wait(); }
-
-    void wait() {
-        if (!thread) return;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
-};
-
-DWORD WINAPI decode_ahead(void* parameter) {
-    auto& ahead = *static_cast<DecodeAhead*>(parameter);
-    try {
-        ahead.bitmap = decode_jpeg(ahead.data);
-        ahead.decoded = true;
-    } catch (...) {
-        // Asked for, the bytes are decoded again on the spot and fail there, as they would.
-    }
-    return 0;
-}
-
-}  // namespace
-
-void register_jpeg(PictureFormats& formats, std::span<const std::uint8_t> decode_ahead_bytes) {
-    if (decode_ahead_bytes.empty()) {
-        formats.register_format("TJPEGImage", {"jpeg", "jpg"}, decode_jpeg);
-        return;
-    }
-    auto ahead = std::make_shared<DecodeAhead>();
-    ahead->data = decode_ahead_bytes;
-    // Without a thread the picture decodes when it is first needed.
-    ahead->thread = CreateThread(nullptr, 0, &decode_ahead, ahead.get(), 0, nullptr);
-    formats.register_format("TJPEGImage", {"jpeg", "jpg"},
-                            [ahead](std::span<const std::uint8_t> bytes) {
-                                if (ahead->thread && bytes.data() == ahead->data.data() &&
-                                    bytes.size() == ahead->data.size()) {
-                                    ahead->wait();
-                                    if (ahead->decoded) {
-                                        ahead->decoded = false;
-                                        return std::move(ahead->bitmap);
-                                    }
-                                }
-                                return decode_jpeg(bytes);
-                            });
+void register_jpeg(PictureFormats& formats) {
+    formats.register_format("TJPEGImage", {"jpeg", "jpg"}, decode_jpeg);
 }
 
 }  // namespace toolkit::win32

@@ -13,10 +13,7 @@ namespace toolkit::win32 {
 // are not a picture WIC can read. Needs no COM on the calling thread.
 Bitmap decode_jpeg(std::span<const std::uint8_t> bytes);
 
-// Registers decode_jpeg as the picture class "TJPEGImage" for "jpeg" and "jpg". The bytes
-// of `decode_ahead`, where given, start decoding at once on a thread of their own; the
-// class's decoder, asked for those same bytes later, waits for that result instead of
-// decoding them again.
-void register_jpeg(PictureFormats& formats, std::span<const std::uint8_t> decode_ahead = {});
+// Registers decode_jpeg as the picture class "TJPEGImage" for "jpeg" and "jpg".
+void register_jpeg(PictureFormats& formats);
 
 }  // namespace toolkit::win32

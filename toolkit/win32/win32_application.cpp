@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "resources/resources.h"
 #include "toolkit/win32/wic_jpeg.h"
 #include "toolkit/win32/wide_text.h"
 
@@ -32,8 +31,7 @@ int screen_pixels_per_inch() {
 }  // namespace
 
 Win32Application::Win32Application() {
-    // Of all the work before the first frame the title picture takes longest.
-    register_jpeg(pictures_, resources::title_picture());
+    register_jpeg(pictures_);
     big_icon_ = load_main_icon(SM_CXICON, SM_CYICON);
     small_icon_ = load_main_icon(SM_CXSMICON, SM_CYSMICON);
 

@@ -7,11 +7,8 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>  // jpeglib.h uses FILE and size_t without including them
-#include <future>
-#include <memory>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace toolkit::x11 {
@@ -159,35 +156,8 @@ Bitmap decode_jpeg(std::span<const std::uint8_t> data) {
     return out;
 }
 
-namespace {
-
-// A picture decoded while the program does the rest of its start-up.
-struct DecodeAhead {
-    std::span<const std::uint8_t> data;
-    std::future<Bitmap> result;
-};
-
-}  // namespace
-
-void register_jpeg(PictureFormats& formats, std::span<const std::uint8_t> decode_ahead) {
-    if (decode_ahead.empty()) {
-        formats.register_format("TJPEGImage", {"jpeg", "jpg"}, decode_jpeg);
-        return;
-    }
-    auto ahead = std::make_shared<DecodeAhead>();
-    ahead->data = decode_ahead;
-    try {
-        ahead->result = std::async(std::launch::async, decode_jpeg, decode_ahead);
-    } catch (const std::system_error&) {
-        // No thread to be had: the picture decodes when it is first needed.
-    }
-    formats.register_format("TJPEGImage", {"jpeg", "jpg"},
-                            [ahead](std::span<const std::uint8_t> data) {
-                                if (ahead->result.valid() && data.data() == ahead->data.data() &&
-                                    data.size() == ahead->data.size())
-                                    return ahead->result.get();
-                                return decode_jpeg(data);
-                            });
+void register_jpeg(PictureFormats& formats) {
+    formats.register_format("TJPEGImage", {"jpeg", "jpg"}, decode_jpeg);
 }
 
 }  // namespace toolkit::x11

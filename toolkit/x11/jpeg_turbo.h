@@ -13,10 +13,7 @@ namespace toolkit::x11 {
 // to hold; never ends the process and prints nothing.
 Bitmap decode_jpeg(std::span<const std::uint8_t> data);
 
-// Registers decode_jpeg as the picture class "TJPEGImage" for "jpeg" and "jpg". The bytes
-// of `decode_ahead`, where given, start decoding at once on a thread of their own; the
-// class's decoder, asked for those same bytes later, waits for that result instead of
-// decoding them again.
-void register_jpeg(PictureFormats& formats, std::span<const std::uint8_t> decode_ahead = {});
+// Registers decode_jpeg as the picture class "TJPEGImage" for "jpeg" and "jpg".
+void register_jpeg(PictureFormats& formats);
 
 }  // namespace toolkit::x11

@@ -8,15 +8,13 @@ if(VELMORRA_PLATFORM STREQUAL "x11" OR VELMORRA_PLATFORM STREQUAL "none")
     find_package(Freetype ${velmorra_services_required})
     find_package(Fontconfig ${velmorra_services_required})
     find_package(JPEG ${velmorra_services_required})
-    find_package(Threads ${velmorra_services_required})
-    if(TARGET Freetype::Freetype AND TARGET Fontconfig::Fontconfig AND TARGET JPEG::JPEG
-       AND TARGET Threads::Threads)
+    if(TARGET Freetype::Freetype AND TARGET Fontconfig::Fontconfig AND TARGET JPEG::JPEG)
         add_library(velmorra_x11_services STATIC
             ${CMAKE_CURRENT_LIST_DIR}/text_freetype.cpp
             ${CMAKE_CURRENT_LIST_DIR}/jpeg_turbo.cpp)
         target_include_directories(velmorra_x11_services PUBLIC ${PROJECT_SOURCE_DIR})
         target_link_libraries(velmorra_x11_services
             PUBLIC velmorra_core
-            PRIVATE Freetype::Freetype Fontconfig::Fontconfig JPEG::JPEG Threads::Threads)
+            PRIVATE Freetype::Freetype Fontconfig::Fontconfig JPEG::JPEG)
     endif()
 endif()

@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
-#include <system_error>
-#include <thread>
 #include <unordered_map>
 #include <utility>
 #include FT_FREETYPE_H
@@ -152,24 +150,15 @@ std::u32string decode_utf8(std::string_view utf8) {
 struct FreeTypeText::Impl {
     FcConfig* config = nullptr;
     FT_Library library = nullptr;
-    // Sets up `config` and `library` while the program does its other start-up work; only
-    // it touches them until ready() has joined it.
-    std::thread loader;
     std::map<std::pair<std::string, bool>, std::unique_ptr<Face>> faces;
 
     ~Impl() {
-        ready();
         faces.clear();
         if (library != nullptr) FT_Done_FreeType(library);
         if (config != nullptr) FcConfigDestroy(config);
     }
 
-    void ready() {
-        if (loader.joinable()) loader.join();
-    }
-
     Face& face_for(const FontSpec& font) {
-        ready();
         auto key = std::make_pair(std::string(font.name), font.bold);
         auto it = faces.find(key);
         if (it == faces.end()) it = faces.emplace(key, open_face(font)).first;
@@ -298,18 +287,8 @@ struct FreeTypeText::Impl {
 };
 
 FreeTypeText::FreeTypeText() : impl_(std::make_unique<Impl>()) {
-    // Reading the system's font configuration takes longer than anything else at start-up
-    // but the picture, so it runs on a thread of its own until the first text is needed.
-    Impl& impl = *impl_;
-    auto load = [&impl] {
-        impl.config = FcConfigReference(nullptr);
-        if (FT_Init_FreeType(&impl.library) != 0) impl.library = nullptr;
-    };
-    try {
-        impl.loader = std::thread(load);
-    } catch (const std::system_error&) {
-        load();  // no thread to be had: the same work, only later
-    }
+    impl_->config = FcConfigReference(nullptr);
+    if (FT_Init_FreeType(&impl_->library) != 0) impl_->library = nullptr;
 }
 
 FreeTypeText::FreeTypeText(const std::vector<std::string>& font_dirs)

@@ -29,8 +29,7 @@ constexpr Rgb kHighlight{0, 120, 215};
 
 PictureFormats picture_formats() {
     PictureFormats formats;
-    // Of all the work before the first frame the title picture takes longest.
-    register_jpeg(formats, resources::title_picture());
+    register_jpeg(formats);
     return formats;
 }
 }  // namespace

@@ -16,8 +16,8 @@ namespace toolkit::x11 {
 
 class X11Application final : public Application {
   public:
-    // Registers the JPEG picture class, starts decoding the title picture and reading the
-    // font configuration, and opens the display; throws where the display cannot be opened.
+    // Registers the JPEG picture class, reads the font configuration and opens the display;
+    // throws where the display cannot be opened.
     X11Application();
     ~X11Application() override;
 
@@ -30,8 +30,6 @@ class X11Application final : public Application {
   private:
     void guard(const std::function<void()>& work) { dispatch_guarded(*this, work); }
 
-    // The picture and the fonts come first: they get ready on threads of their own while
-    // the display is opened and the window is set up.
     PictureFormats pictures_;
     FreeTypeText text_;
     StopSignals signals_;
