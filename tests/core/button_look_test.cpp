@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 #include "expected_colours.h"
 #include "fakes.h"
@@ -35,6 +36,11 @@ struct LookCase {
     int x, y;
     Rgb expected;
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const LookCase& c, std::ostream* os) {
+    *os << c.what << " at " << c.x << "," << c.y;
+}
 
 void put_in_state(fakes::Menu& m, State s) {
     auto& b = *m.form->RzButton1;

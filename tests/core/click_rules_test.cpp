@@ -1,6 +1,8 @@
 // Which sequences of mouse and key events click a button, and how often.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "script.h"
 
 using namespace script;
@@ -19,6 +21,11 @@ struct ClickCase {
     std::vector<Step> steps;
     std::vector<std::string_view> started;
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const ClickCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ClickRules : public ::testing::TestWithParam<ClickCase> {};
 

@@ -1,6 +1,8 @@
 // A press on the picture hands the window to the system's move loop; nothing else does.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "script.h"
 
 using fakes::HostCall;
@@ -14,6 +16,11 @@ struct DragCase {
     MouseButton button;
     bool moves;
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const DragCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Drag : public ::testing::TestWithParam<DragCase> {};
 

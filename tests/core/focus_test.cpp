@@ -1,6 +1,8 @@
 // Where the keyboard focus goes: first activation, Tab and the arrows, deactivation.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "script.h"
 
 using namespace script;
@@ -16,6 +18,11 @@ struct FocusCase {
     const char* focused;  // null: no button has the focus
     const char* current;  // the button that holds or last held it
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const FocusCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Focus : public ::testing::TestWithParam<FocusCase> {};
 

@@ -1,6 +1,8 @@
 // Which control a press at each point goes to, with the buttons' stacking order.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "fakes.h"
 
 namespace {
@@ -9,6 +11,11 @@ struct HitCase {
     int x, y;
     const char* control;  // null: outside the client area
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const HitCase& c, std::ostream* os) {
+    *os << c.x << "," << c.y;
+}
 
 class HitTest : public ::testing::TestWithParam<HitCase> {};
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 
 #include "expected_colours.h"
 #include "fakes.h"
@@ -19,6 +20,11 @@ struct PixelCase {
     int x, y;
     Expect kind;
     Rgb colour{};
+
+    // Test names show the case, not its bytes.
+    void PrintTo(const PixelCase& c, std::ostream* os) {
+        *os << c.what << " at " << c.x << "," << c.y;
+    }
 };
 
 PixelCase picture(const char* what, int x, int y) {

@@ -1,6 +1,8 @@
 // Fitting the layout to the screen's density and the window font's measured height.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "fakes.h"
 #include "toolkit/core/layout.h"
 
@@ -9,6 +11,9 @@ namespace {
 struct MulDivCase {
     int n, num, den, expected;
 };
+void PrintTo(const MulDivCase& c, std::ostream* os) {
+    *os << c.n << " * " << c.num << " / " << c.den;
+}
 class MulDiv : public ::testing::TestWithParam<MulDivCase> {};
 TEST_P(MulDiv, RoundsHalvesAwayFromZero) {
     const auto& c = GetParam();
@@ -33,6 +38,11 @@ struct ScaleCase {
     int big_font, small_font;
     int window_font;  // the window font asked for at that density
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const ScaleCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Scaling : public ::testing::TestWithParam<ScaleCase> {};
 
