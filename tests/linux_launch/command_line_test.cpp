@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "launch/launch_command.h"
 
 namespace launch {
@@ -13,6 +15,11 @@ struct SplitCase {
     std::string rest;
     std::vector<std::string> arguments;
 };
+
+// Test names show the command line, not the case's bytes.
+void PrintTo(const SplitCase& c, std::ostream* os) {
+    *os << '"' << c.line << '"';
+}
 
 class SplitCommandLine : public testing::TestWithParam<SplitCase> {};
 

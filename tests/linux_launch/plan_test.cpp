@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <ostream>
+
 #include "launch/launch_command.h"
 #include "launch/posix_plan.h"
 #include "tests/linux_launch/temp_tree.h"
@@ -35,6 +37,11 @@ struct PlanCase {
     bool wine = true;
     bool xdg_open = true;
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const PlanCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::string expand(std::string word, const TempTree& tree) {
     for (const auto& [mark, folder] : {std::pair{"{disc}", "disc"}, std::pair{"{bin}", "bin"}}) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "launch/posix_resolve.h"
 #include "tests/linux_launch/temp_tree.h"
 
@@ -20,6 +22,11 @@ struct ResolveCase {
     std::string program;
     std::string expected;  // below the tree; empty when nothing is found
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const ResolveCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FindProgram : public testing::TestWithParam<ResolveCase> {};
 
