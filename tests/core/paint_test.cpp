@@ -20,12 +20,12 @@ struct PixelCase {
     int x, y;
     Expect kind;
     Rgb colour{};
-
-    // Test names show the case, not its bytes.
-    void PrintTo(const PixelCase& c, std::ostream* os) {
-        *os << c.what << " at " << c.x << "," << c.y;
-    }
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const PixelCase& c, std::ostream* os) {
+    *os << c.what << " at " << c.x << "," << c.y;
+}
 
 PixelCase picture(const char* what, int x, int y) {
     return {what, x, y, Expect::Picture};
