@@ -627,6 +627,21 @@ def case_hot_look(ctx):
     eventually("RzButton1 plain again", lambda: pixel(x, probe) == (27, 23, 18))
 
 
+def case_pointer_shape(ctx):
+    # Without a window manager the root's pointer is a cross; over the whole window, picture,
+    # buttons and black band alike, the pointer is the standard arrow.
+    x = ctx.xserver(wm=False)
+    menu = ctx.menu(x)
+    arrow = x.run([ctx.args.probe, "arrow"]).strip()
+    outside = menu.at((-20, -20))
+    check(x.run([ctx.args.probe, "pointer", *map(str, outside)]).strip() != arrow,
+          "the root's pointer already looks like the arrow; the check would prove nothing")
+    for point in [(100, 100), centre(RZBUTTON7), (400, 413), centre(RZBUTTON1), (640, 10),
+                  (10, 490), (400, 484), (640, 498)]:
+        seen = x.run([ctx.args.probe, "pointer", *map(str, menu.at(point))]).strip()
+        check(seen == arrow, "pointer at %s is %s, not the arrow %s" % (point, seen, arrow))
+
+
 def case_minimise_restore(ctx):
     x = ctx.xserver(wm=True)
     menu = ctx.menu(x)

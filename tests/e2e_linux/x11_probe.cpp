@@ -10,8 +10,13 @@
 //   x11_probe time REF CMD...       start CMD; print the milliseconds from exec until its
 //                                   window shows exactly the rows of REF, and its peak RSS
 //                                   in KiB after it ends
+//   x11_probe pointer X Y           move the pointer to X,Y and print a fingerprint of the
+//                                   pointer's image there
+//   x11_probe arrow                 print the fingerprint of the standard arrow pointer
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/Xfixes.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -36,7 +41,7 @@ using Clock = std::chrono::steady_clock;
 int usage() {
     std::fputs(
         "usage: x11_probe close WINDOW | wm-close WINDOW | reference OUT CMD... | time REF "
-        "CMD...\n",
+        "CMD... | pointer X Y | arrow\n",
         stderr);
     return 2;
 }
@@ -120,16 +125,58 @@ long stop(pid_t pid) {
     return usage.ru_maxrss;
 }
 
+// The pointer's image where it is now: size, hot spot and a checksum of its pixels.
+std::string pointer_fingerprint(Display* display) {
+    XSync(display, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    if (!image) return "none";
+    unsigned long sum = 0;
+    for (int i = 0; i < image->width * image->height; ++i)
+        sum = sum * 31 + (image->pixels[i] & 0xFFFFFFFFul);
+    char out[96];
+    std::snprintf(out, sizeof out, "%dx%d+%d+%d:%lx", image->width, image->height, image->xhot,
+                  image->yhot, sum);
+    XFree(image);
+    return out;
+}
+
+int print_pointer_at(Display* display, int x, int y) {
+    XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, x, y);
+    std::printf("%s\n", pointer_fingerprint(display).c_str());
+    return 0;
+}
+
+// Shows a small window of its own with the standard arrow and reads the pointer over it.
+int print_arrow(Display* display) {
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.cursor = XCreateFontCursor(display, XC_left_ptr);
+    const Window w =
+        XCreateWindow(display, DefaultRootWindow(display), 0, 0, 8, 8, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
+    XMapRaised(display, w);
+    XSync(display, False);
+    const int code = print_pointer_at(display, 4, 4);
+    XDestroyWindow(display, w);
+    XSync(display, False);
+    return code;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return usage();
+    if (argc < 2) return usage();
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         std::fputs("x11_probe: cannot open display\n", stderr);
         return 2;
     }
     const std::string mode = argv[1];
+    if (mode == "arrow") return print_arrow(display);
+    if (argc < 3) return usage();
+    if (mode == "pointer" && argc == 4)
+        return print_pointer_at(display, std::atoi(argv[2]), std::atoi(argv[3]));
     if (mode == "close") return close_window(display, std::strtoul(argv[2], nullptr, 0));
     if (mode == "wm-close")
         return ask_window_manager_to_close(display, std::strtoul(argv[2], nullptr, 0));
