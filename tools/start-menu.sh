@@ -6,6 +6,6 @@ cd "$(dirname "$0")/.."
 
 tools/install-deps.sh build
 
-cmake --preset linux
+cmake --preset linux -DBUILD_TESTING=OFF
 cmake --build --preset linux -j2 --target velmorra velmorra-snapshot
 exec tools/run-linux.sh

@@ -8,11 +8,11 @@ cd "$(dirname "$0")/.."
 
 tools/install-deps.sh test
 
-cmake --preset linux
+cmake --preset linux -DBUILD_TESTING=ON
 cmake --build --preset linux -j2
 cmake --preset windows
 cmake --build --preset windows -j2
-cmake --preset asan
+cmake --preset asan -DBUILD_TESTING=ON
 cmake --build --preset asan -j2
 
 ctest --preset asan
