@@ -24,15 +24,15 @@ void GdiTextService::unbind_surface(const PixelBuffer* buffer) {
     std::erase_if(surfaces_, [buffer](const Surface& s) { return s.buffer == buffer; });
 }
 
-HFONT GdiTextService::font_for(const FontSpec& spec) {
+HFONT GdiTextService::font_for(const FontSpec& wanted) {
     for (const CachedFont& f : fonts_)
-        if (f.spec == spec) return f.font;
-    const std::wstring face = widen_utf8(spec.name);
-    const BYTE charset = spec.charset == Charset::Russian ? RUSSIAN_CHARSET : DEFAULT_CHARSET;
-    HFONT font = CreateFontW(spec.height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                             FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+        if (f.request == wanted) return f.font;
+    const std::wstring face = widen_utf8(wanted.name);
+    const BYTE charset = wanted.charset == Charset::Russian ? RUSSIAN_CHARSET : DEFAULT_CHARSET;
+    HFONT font = CreateFontW(wanted.height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                             FALSE, FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
-    fonts_.push_back({spec, font});
+    fonts_.push_back({wanted, font});
     return font;
 }
 

@@ -27,14 +27,14 @@ class GdiTextService : public TextService {
 
   private:
     struct CachedFont {
-        FontSpec spec;
+        FontSpec request;
         HFONT font;
     };
     struct Surface {
         const PixelBuffer* buffer;
         HDC dc;
     };
-    HFONT font_for(const FontSpec& spec);
+    HFONT font_for(const FontSpec& wanted);
     void draw_on(HDC dc, const ClipRegion& clip, Point origin, const FontSpec& font, Point at,
                  const std::wstring& text, Rgb colour);
 

@@ -234,28 +234,28 @@ float Random::uniform() {
     return static_cast<float>(next() >> 40) / static_cast<float>(1ull << 24);
 }
 
-float hash01(int x, int y, std::uint32_t seed) {
+float hash01(int x, int y, std::uint32_t salt) {
     std::uint32_t h = static_cast<std::uint32_t>(x) * 0x8DA6B343u ^
-                      static_cast<std::uint32_t>(y) * 0xD8163841u ^ seed * 0xCB1AB31Fu;
+                      static_cast<std::uint32_t>(y) * 0xD8163841u ^ salt * 0xCB1AB31Fu;
     h ^= h >> 13;
     h *= 0x5BD1E995u;
     h ^= h >> 15;
     return static_cast<float>(h & 0xFFFFFF) / static_cast<float>(0x1000000);
 }
 
-float value_noise(float x, float y, std::uint32_t seed) {
+float value_noise(float x, float y, std::uint32_t salt) {
     const float fx = std::floor(x), fy = std::floor(y);
     const int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
     const float tx = smoothstep(0, 1, x - fx), ty = smoothstep(0, 1, y - fy);
-    const float a = hash01(ix, iy, seed), b = hash01(ix + 1, iy, seed);
-    const float c = hash01(ix, iy + 1, seed), d = hash01(ix + 1, iy + 1, seed);
+    const float a = hash01(ix, iy, salt), b = hash01(ix + 1, iy, salt);
+    const float c = hash01(ix, iy + 1, salt), d = hash01(ix + 1, iy + 1, salt);
     return (a + (b - a) * tx) + ((c + (d - c) * tx) - (a + (b - a) * tx)) * ty;
 }
 
-float fbm(float x, float y, std::uint32_t seed, int octaves) {
+float fbm(float x, float y, std::uint32_t salt, int octaves) {
     float sum = 0, amp = 0.5f, norm = 0;
     for (int o = 0; o < octaves; ++o) {
-        sum += amp * value_noise(x, y, seed + static_cast<std::uint32_t>(o) * 101u);
+        sum += amp * value_noise(x, y, salt + static_cast<std::uint32_t>(o) * 101u);
         norm += amp;
         amp *= 0.5f;
         x *= 2.03f;

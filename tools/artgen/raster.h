@@ -93,7 +93,7 @@ void light_spot(Image& dst, Vec2 centre, float radius, Color peak);
 // Deterministic pseudo-random numbers and smooth value noise.
 class Random {
   public:
-    explicit Random(std::uint64_t seed) : s_(seed) {}
+    explicit Random(std::uint64_t start) : s_(start) {}
     std::uint64_t next();
     float uniform();  // [0, 1)
     float range(float lo, float hi) { return lo + (hi - lo) * uniform(); }
@@ -101,8 +101,8 @@ class Random {
   private:
     std::uint64_t s_;
 };
-float hash01(int x, int y, std::uint32_t seed);
-float value_noise(float x, float y, std::uint32_t seed);
-float fbm(float x, float y, std::uint32_t seed, int octaves);
+float hash01(int x, int y, std::uint32_t salt);
+float value_noise(float x, float y, std::uint32_t salt);
+float fbm(float x, float y, std::uint32_t salt, int octaves);
 
 }  // namespace artgen

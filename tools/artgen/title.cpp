@@ -68,7 +68,7 @@ struct SkylineLayer {
     int cell_w, cell_h, win_w, win_h;
     float lit;   // share of lit windows
     float glow;  // brightness of a lit window
-    std::uint32_t seed;
+    std::uint32_t salt;
 };
 
 void draw_building(Image& img, const SkylineLayer& L, int x0, int x1, int top, int index) {
@@ -87,16 +87,16 @@ void draw_building(Image& img, const SkylineLayer& L, int x0, int x1, int top, i
             img.at(x, y) = c;
         }
     }
-    const auto seed = L.seed + static_cast<std::uint32_t>(index) * 7919u;
+    const auto salt = L.salt + static_cast<std::uint32_t>(index) * 7919u;
     int floor = 0;
     for (int y = top + L.cell_h / 2 + 1; y + L.win_h < base - 1; y += L.cell_h, ++floor) {
-        const float floor_share = hash01(index, floor, seed) < 0.7f ? L.lit : L.lit * 0.25f;
+        const float floor_share = hash01(index, floor, salt) < 0.7f ? L.lit : L.lit * 0.25f;
         int col = 0;
         for (int x = x0 + (L.cell_w - L.win_w + 1) / 2 + 1; x + L.win_w < x1;
              x += L.cell_w, ++col) {
-            if (hash01(col, floor, seed + 1) >= floor_share) continue;
-            const Color c = mix(kAmber, kCream, hash01(col, floor, seed + 2)) *
-                            (L.glow * (0.3f + 0.7f * hash01(col, floor, seed + 3)));
+            if (hash01(col, floor, salt + 1) >= floor_share) continue;
+            const Color c = mix(kAmber, kCream, hash01(col, floor, salt + 2)) *
+                            (L.glow * (0.3f + 0.7f * hash01(col, floor, salt + 3)));
             for (int wy = y; wy < y + L.win_h; ++wy) {
                 for (int wx = x; wx < x + L.win_w; ++wx) {
                     if (wx >= 0 && wx < W && wy >= 0) img.at(wx, wy) = c;
@@ -107,7 +107,7 @@ void draw_building(Image& img, const SkylineLayer& L, int x0, int x1, int top, i
 }
 
 void draw_skyline(Image& img, const SkylineLayer& L) {
-    Random rnd(L.seed);
+    Random rnd(L.salt);
     float x = -rnd.range(0, L.max_w);
     int index = 0;
     while (x < static_cast<float>(W)) {
