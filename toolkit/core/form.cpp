@@ -61,6 +61,9 @@ void Form::load() {
         button->set_bounds(layout.buttons[i]);
         buttons_.push_back(std::move(button));
     }
+    stacking_ = front_to_back();
+    tab_order_ = tab_sequence();
+    colours_ = resolve_colours();
 
     for (const EventBinding& b : d.bindings) {
         const std::string handler(b.handler);
@@ -115,7 +118,7 @@ std::vector<FlatButton*> Form::tab_sequence() const {
 
 Control* Form::control_at(Point p) const {
     if (!Rect{0, 0, client_size_.width, client_size_.height}.contains(p)) return nullptr;
-    for (FlatButton* b : front_to_back())
+    for (FlatButton* b : stacking_)
         if (b->bounds().contains(p)) return b;
     if (picture_ && picture_->bounds().contains(p)) return picture_.get();
     return nullptr;
@@ -150,8 +153,7 @@ void Form::activate() {
     if (active_) return;
     active_ = true;
     if (!current_ && !ever_active_) {
-        const auto seq = tab_sequence();
-        if (!seq.empty()) current_ = seq.front();
+        if (!tab_order_.empty()) current_ = tab_order_.front();
     }
     ever_active_ = true;
     if (current_) invalidate(*current_);
@@ -232,7 +234,7 @@ void Form::capture_lost() {
 }
 
 void Form::move_focus(int step) {
-    const auto seq = tab_sequence();
+    const auto& seq = tab_order_;
     if (seq.empty()) return;
     const auto it = std::find(seq.begin(), seq.end(), current_);
     const int n = static_cast<int>(seq.size());
@@ -284,7 +286,7 @@ void Form::preview_pressed(FlatButton& button, bool pressed) {
     if (button.state().set_pressed(pressed)) invalidate(button);
 }
 
-ButtonColours Form::colours() const {
+ButtonColours Form::resolve_colours() const {
     const ButtonStyle& s = description_.button_style;
     auto resolve = [this](ColorValue c) {
         switch (c.system) {
@@ -328,8 +330,7 @@ void Form::paint(PixelBuffer& target, const Rect& area, bool erase) {
             target.fill({shown.right, shown.top, a.right, shown.bottom}, background);
         }
     }
-    const auto order = front_to_back();
-    const ButtonColours c = colours();
+    const auto& order = stacking_;
     for (std::size_t i = order.size(); i-- > 0;) {
         const FlatButton& b = *order[i];
         if (b.bounds().intersect(clip_area).empty()) continue;
@@ -341,7 +342,7 @@ void Form::paint(PixelBuffer& target, const Rect& area, bool erase) {
         paint.font = b.font();
         paint.look = b.state().look(current_ == &b);
         paint.focus_rect = description_.button_style.show_focus_rect && focused() == &b;
-        paint.colours = c;
+        paint.colours = colours_;
         paint_button(target, clip, services_.text, paint);
     }
 }

@@ -173,7 +173,7 @@ class Form : public Component {
     void move_focus(int step);
     std::vector<FlatButton*> tab_sequence() const;
     std::vector<FlatButton*> front_to_back() const;
-    ButtonColours colours() const;
+    ButtonColours resolve_colours() const;
 
     const FormDescription& description_;
     FormServices services_;
@@ -183,6 +183,10 @@ class Form : public Component {
     MouseEvent on_mouse_down_;
     std::unique_ptr<PictureControl> picture_;
     std::vector<std::unique_ptr<FlatButton>> buttons_;
+    // Fixed once the form is loaded: every move, key and paint reads them.
+    std::vector<FlatButton*> stacking_;
+    std::vector<FlatButton*> tab_order_;
+    ButtonColours colours_;
     bool active_ = false;
     bool ever_active_ = false;
     FlatButton* current_ = nullptr;
