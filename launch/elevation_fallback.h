@@ -15,13 +15,14 @@ namespace launch {
 inline constexpr unsigned long kErrorElevationRequired = 740;
 
 // The program (the text before the first blank) and its arguments (the rest of the line).
-struct SplitCommandLine {
+struct ProgramAndArguments {
     std::string_view program;
     std::string_view arguments;
-    friend constexpr bool operator==(const SplitCommandLine&, const SplitCommandLine&) = default;
+    friend constexpr bool operator==(const ProgramAndArguments&,
+                                     const ProgramAndArguments&) = default;
 };
 
-SplitCommandLine split_command_line(std::string_view command_line);
+ProgramAndArguments split_at_first_blank(std::string_view command_line);
 
 // The system calls the decision needs; text is in the system's 8-bit code page.
 class ProcessStartCalls {

@@ -111,10 +111,15 @@ class WindowsCalls : public ProcessStartCalls {
         info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
         info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
         info.nShow = show_mode;
-        // The shell wants COM on the calling thread; nothing else in the menu needs it.
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        // The shell is loaded only for this rare case: importing it would load it, and the
-        // many libraries it needs, at every start of the menu.
+        // The shell wants COM on the calling thread; nothing else in the menu needs it. COM
+        // and the shell are loaded only for this rare case: importing them would load them,
+        // and the many libraries they need, at every start of the menu.
+        if (HMODULE ole = LoadLibraryW(L"ole32.dll")) {
+            using CoInitializeExFunction = HRESULT(WINAPI*)(void*, DWORD);
+            if (auto initialize = reinterpret_cast<CoInitializeExFunction>(
+                    reinterpret_cast<void*>(GetProcAddress(ole, "CoInitializeEx"))))
+                initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        }
         HMODULE shell = LoadLibraryW(L"shell32.dll");
         if (!shell) return;
         using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);

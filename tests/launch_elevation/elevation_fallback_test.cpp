@@ -67,7 +67,7 @@ TEST(SplitCommandLine, SplitsAtTheFirstBlank) {
         {"", "", ""},
     };
     for (const Case& c : cases) {
-        const auto split = launch::split_command_line(c.line);
+        const auto split = launch::split_at_first_blank(c.line);
         EXPECT_EQ(split.program, c.program) << c.line;
         EXPECT_EQ(split.arguments, c.arguments) << c.line;
     }
@@ -104,7 +104,7 @@ TEST(ElevationFallback, ElevationRequiredStartsTheSameCommandThroughTheShell) {
         ASSERT_EQ(calls.shell_calls.size(), 1u) << c.command.command_line;
         EXPECT_EQ(calls.shell_calls[0], c.expected) << c.command.command_line;
         ASSERT_EQ(calls.searches.size(), 1u);
-        EXPECT_EQ(calls.searches[0], launch::split_command_line(c.command.command_line).program);
+        EXPECT_EQ(calls.searches[0], launch::split_at_first_blank(c.command.command_line).program);
     }
 }
 
