@@ -47,6 +47,23 @@ std::vector<std::string_view> break_caption(TextService& text, const FontSpec& f
     return lines;
 }
 
+std::vector<CaptionLine> lay_out_caption(TextService& text, const FontSpec& font,
+                                         std::string_view caption, const Rect& bounds) {
+    const Rect text_box = bounds.inset(5);
+    const auto lines = break_caption(text, font, caption, text_box.width());
+    std::vector<CaptionLine> placed;
+    if (lines.empty()) return placed;
+    const int line_height = text.measure(font, lines.front()).height;
+    const int total = line_height * static_cast<int>(lines.size());
+    int y = text_box.top + (text_box.height() - total) / 2;
+    for (std::string_view line : lines) {
+        const int w = text.measure(font, line).width;
+        placed.push_back({line, {text_box.left + (text_box.width() - w) / 2, y}});
+        y += line_height;
+    }
+    return placed;
+}
+
 namespace {
 
 using namespace button_shades;
@@ -114,20 +131,9 @@ void paint_button(PixelBuffer& target, const ClipRegion& outer_clip, TextService
                        active_ring_bottom(button.colours.highlight));
     }
 
-    // Caption: centred within the button less a 5-pixel margin, broken at blanks.
-    const Rect text_box = b.inset(5);
-    const auto lines = break_caption(text, button.font, button.caption, text_box.width());
-    if (!lines.empty()) {
-        const int line_height = text.measure(button.font, lines.front()).height;
-        const int total = line_height * static_cast<int>(lines.size());
-        int y = text_box.top + (text_box.height() - total) / 2;
-        for (std::string_view line : lines) {
-            const int w = text.measure(button.font, line).width;
-            text.draw(target, clip, button.font, {text_box.left + (text_box.width() - w) / 2, y},
-                      line, button.colours.text);
-            y += line_height;
-        }
-    }
+    // The caption does not move when the button is pressed.
+    for (const CaptionLine& line : button.caption)
+        text.draw(target, clip, button.font, line.at, line.text, button.colours.text);
 
     // Focus rectangle, three pixels in, a dot where x + y is even in button coordinates.
     if (button.focus_rect) {

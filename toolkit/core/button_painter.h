@@ -35,9 +35,14 @@ Rgb active_ring_bottom(Rgb highlight);
 std::vector<std::string_view> break_caption(TextService& text, const FontSpec& font,
                                             std::string_view caption, int width);
 
+// The caption centred within `bounds` less a 5-pixel margin, broken at blanks; the lines
+// keep the caption's storage.
+std::vector<CaptionLine> lay_out_caption(TextService& text, const FontSpec& font,
+                                         std::string_view caption, const Rect& bounds);
+
 struct ButtonPaint {
     Rect bounds;
-    std::string_view caption;
+    std::span<const CaptionLine> caption;
     FontSpec font;
     ButtonLook look = ButtonLook::Plain;
     bool focus_rect = false;

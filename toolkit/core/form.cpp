@@ -59,6 +59,8 @@ void Form::load() {
                             d.button_style.bold, d.button_style.charset};
         auto button = std::make_unique<FlatButton>(s.name, s.caption, font, s.tab_order);
         button->set_bounds(layout.buttons[i]);
+        button->set_caption_lines(
+            lay_out_caption(services_.text, font, s.caption, layout.buttons[i]));
         buttons_.push_back(std::move(button));
     }
     stacking_ = front_to_back();
@@ -338,7 +340,7 @@ void Form::paint(PixelBuffer& target, const Rect& area, bool erase) {
         for (std::size_t front = 0; front < i; ++front) clip.exclude(order[front]->bounds());
         ButtonPaint paint;
         paint.bounds = b.bounds();
-        paint.caption = b.caption();
+        paint.caption = b.caption_lines();
         paint.font = b.font();
         paint.look = b.state().look(current_ == &b);
         paint.focus_rect = description_.button_style.show_focus_rect && focused() == &b;

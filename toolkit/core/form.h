@@ -75,6 +75,12 @@ struct ButtonColours {
     Rgb highlight{0, 120, 215};
 };
 
+// One line of a button's caption and where its text cell starts.
+struct CaptionLine {
+    std::string_view text;
+    Point at;
+};
+
 class FlatButton : public Control {
   public:
     FlatButton(std::string_view name, std::string_view caption, FontSpec font, int tab_order);
@@ -82,13 +88,16 @@ class FlatButton : public Control {
 
     std::string_view caption() const { return caption_; }
     const FontSpec& font() const { return font_; }
-    void set_font_height(int h) { font_.height = h; }
+    // The caption broken and placed for the button's bounds and font, which stay as loaded.
+    std::span<const CaptionLine> caption_lines() const { return caption_lines_; }
+    void set_caption_lines(std::vector<CaptionLine> lines) { caption_lines_ = std::move(lines); }
     int tab_order() const { return tab_order_; }
     ButtonState& state() { return state_; }
     const ButtonState& state() const { return state_; }
 
   private:
     std::string_view caption_;
+    std::vector<CaptionLine> caption_lines_;
     FontSpec font_;
     int tab_order_;
     ButtonState state_;
