@@ -53,7 +53,8 @@ FormWindow::FormWindow(Application& app, Form& form, GdiTextService& text, HWND 
       form_(form),
       text_(text),
       hooks_(std::move(hooks)),
-      buffer_(form.client_size().width, form.client_size().height) {
+      buffer_(form.client_size().width, form.client_size().height),
+      pending_(buffer_.pixels().bounds()) {
     const FormSettings& settings = form.description().form;
     RECT outer{0, 0, form.client_size().width, form.client_size().height};
     AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
@@ -67,7 +68,7 @@ FormWindow::FormWindow(Application& app, Form& form, GdiTextService& text, HWND 
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&window_proc));
     keep_only_move_and_close();
     text_.bind_surface(&buffer_.pixels(), buffer_.dc());
-    pending_.push_back({buffer_.pixels().bounds(), true});
+    pending_.add(buffer_.pixels().bounds(), true);
 }
 
 FormWindow::~FormWindow() {
@@ -117,14 +118,8 @@ void FormWindow::show() {
 }
 
 void FormWindow::invalidate(const Rect& area, bool erase) {
-    const Rect r = area.intersect(buffer_.pixels().bounds());
+    const Rect r = pending_.add(area, erase);
     if (r.empty()) return;
-    auto same = std::find_if(pending_.begin(), pending_.end(),
-                             [&r](const auto& p) { return p.first == r; });
-    if (same != pending_.end())
-        same->second = same->second || erase;
-    else
-        pending_.push_back({r, erase});
     const RECT rect{r.left, r.top, r.right, r.bottom};
     InvalidateRect(hwnd_, &rect, FALSE);
 }
@@ -149,10 +144,8 @@ void FormWindow::paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_, &ps);
     // The form draws into the back buffer only what it asked for; the screen gets a blit.
-    std::vector<std::pair<Rect, bool>> areas;
-    areas.swap(pending_);
-    for (const auto& [area, erase] : areas)
-        guarded([&] { form_.paint(buffer_.pixels(), area, erase); });
+    for (const PendingPaint& p : pending_.take())
+        guarded([&] { form_.paint(buffer_.pixels(), p.area, p.erase); });
     const RECT& r = ps.rcPaint;
     BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_.dc(), r.left, r.top,
            SRCCOPY);

@@ -10,6 +10,7 @@
 
 #include "toolkit/core/application.h"
 #include "toolkit/core/form.h"
+#include "toolkit/core/paint_queue.h"
 #include "toolkit/core/window_host.h"
 #include "toolkit/win32/back_buffer.h"
 #include "toolkit/win32/gdi_text.h"
@@ -62,8 +63,8 @@ class FormWindow : public WindowHost {
     ApplicationHooks hooks_;
     HWND hwnd_ = nullptr;
     BackBuffer buffer_;
-    // Areas the form has asked to repaint since the last paint, and whether each is erased.
-    std::vector<std::pair<Rect, bool>> pending_;
+    // Areas the form has asked to repaint since the last paint.
+    PaintQueue pending_;
     bool shown_before_ = false;
     bool tracking_leave_ = false;
 };

@@ -59,7 +59,8 @@ MainWindow::MainWindow(Connection& connection, Form& form,
       size_(form.client_size()),
       back_buffer_(std::max(1, size_.width), std::max(1, size_.height)),
       output_(display_, DefaultVisual(display_, connection.screen()),
-              DefaultDepth(display_, connection.screen()), back_buffer_) {
+              DefaultDepth(display_, connection.screen()), back_buffer_),
+      pending_paint_({0, 0, size_.width, size_.height}) {
     const int screen = connection.screen();
     XSetWindowAttributes attributes{};
     // No background: the server never clears the window, so nothing flickers before the
@@ -265,22 +266,13 @@ Rect MainWindow::screen_area() const {
 }
 
 void MainWindow::invalidate(const Rect& area, bool erase) {
-    const Rect r = area.intersect({0, 0, size_.width, size_.height});
-    if (r.empty()) return;
-    for (auto& [pending, pending_erase] : pending_paint_) {
-        if (pending_erase == erase && pending.intersect(r) == r) return;
-    }
-    pending_paint_.emplace_back(r, erase);
+    pending_paint_.add(area, erase);
 }
 
 void MainWindow::flush() {
-    if (!pending_paint_.empty()) {
-        const auto paints = std::move(pending_paint_);
-        pending_paint_.clear();
-        for (const auto& [area, erase] : paints) {
-            run([&, area = area, erase = erase] { form_.paint(back_buffer_, area, erase); });
-            pending_put_.push_back(area);
-        }
+    for (const PendingPaint& p : pending_paint_.take()) {
+        run([&] { form_.paint(back_buffer_, p.area, p.erase); });
+        pending_put_.push_back(p.area);
     }
     if (!mapped_) {
         // Nothing is visible yet; the Expose events after mapping ask for the pixels.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "toolkit/core/form.h"
+#include "toolkit/core/paint_queue.h"
 #include "toolkit/core/window_host.h"
 #include "toolkit/x11/connection.h"
 #include "toolkit/x11/image_output.h"
@@ -94,7 +95,7 @@ class MainWindow final : public WindowHost {
     PixelBuffer back_buffer_;
     ImageOutput output_;
 
-    std::vector<std::pair<Rect, bool>> pending_paint_;
+    PaintQueue pending_paint_;
     std::vector<Rect> pending_put_;
     bool mapped_ = false;
     bool ever_mapped_ = false;
