@@ -58,11 +58,6 @@ StopSignals::~StopSignals() {
     close(read_fd_);
 }
 
-bool StopSignals::arrived() const {
-    pollfd p{read_fd_, POLLIN, 0};
-    return poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
-}
-
 bool StopSignals::wait_for(Display* display) const {
     XFlush(display);
     if (XEventsQueued(display, QueuedAlready) > 0) return true;

@@ -14,9 +14,6 @@ class StopSignals {
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    // Readable once a stop signal has arrived.
-    int fd() const { return read_fd_; }
-    bool arrived() const;
     // Flushes the connection, then blocks until it has something to read or a stop signal
     // arrives; false for the signal. The only place the program waits.
     bool wait_for(Display* display) const;

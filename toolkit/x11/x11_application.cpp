@@ -24,9 +24,6 @@ void report_startup_failure(std::string_view message) noexcept {
 namespace toolkit::x11 {
 
 namespace {
-// The selection colour of the desktop, for the focused button's ring.
-constexpr Rgb kHighlight{0, 120, 215};
-
 PictureFormats picture_formats() {
     PictureFormats formats;
     register_jpeg(formats);
@@ -49,7 +46,8 @@ void X11Application::set_title(std::string_view title) {
 
 Form& X11Application::create_form(const FormFactory& factory) {
     if (form_) throw std::logic_error("the main form exists already");
-    const FormServices services{text_, pictures_, pixels_per_inch_, kHighlight};
+    // The focused button's ring takes the toolkit's standard selection colour.
+    const FormServices services{text_, pictures_, pixels_per_inch_};
     form_ = factory(services);
     if (!form_) throw std::runtime_error("the main form could not be created");
     window_ = std::make_unique<MainWindow>(
