@@ -68,6 +68,26 @@ void for_each_entry(const Image& image, std::size_t directory, std::size_t table
     }
 }
 
+// The functions one import descriptor names: from its lookup table or, where a linker left
+// none, from the address table the loader fills. One entry a function; the top bit is set
+// for an import by ordinal.
+std::vector<std::string> imported_functions(const Image& image, std::size_t descriptor, bool wide) {
+    const auto lookup = image.read<std::uint32_t>(descriptor);
+    const std::uint32_t table = lookup ? lookup : image.read<std::uint32_t>(descriptor + 16);
+    const std::uint64_t by_ordinal = wide ? 1ull << 63 : 1ull << 31;
+    std::vector<std::string> names;
+    for (std::size_t at = image.offset_of(table);; at += wide ? 8 : 4) {
+        const std::uint64_t entry =
+            wide ? image.read<std::uint64_t>(at) : image.read<std::uint32_t>(at);
+        if (entry == 0) break;
+        if (entry & by_ordinal)
+            names.push_back(std::string("#").append(std::to_string(entry & 0xFFFF)));
+        else  // A hint of two bytes, then the name.
+            names.push_back(image.c_string(image.offset_of(static_cast<std::uint32_t>(entry)) + 2));
+    }
+    return names;
+}
+
 }  // namespace
 
 ProgramFile read_program_file(const std::string& path) {
@@ -80,10 +100,14 @@ ProgramFile read_program_file(const std::string& path) {
     const auto section_count = image.read<std::uint16_t>(pe_header + 6);
     const auto optional_size = image.read<std::uint16_t>(pe_header + 20);
     const std::size_t optional = pe_header + 24;
-    if (image.read<std::uint16_t>(optional) != 0x20B) throw std::runtime_error("not PE32+");
     ProgramFile file;
+    file.machine = image.read<std::uint16_t>(pe_header + 4);
+    file.optional_magic = image.read<std::uint16_t>(optional);
+    if (file.optional_magic != kPe32 && file.optional_magic != kPe32Plus)
+        throw std::runtime_error("neither PE32 nor PE32+");
+    const bool wide = file.optional_magic == kPe32Plus;
     file.subsystem = image.read<std::uint16_t>(optional + 68);
-    const std::size_t data_directories = optional + 112;
+    const std::size_t data_directories = optional + (wide ? 112 : 96);
     const std::size_t section_table = optional + optional_size;
     for (std::size_t i = 0; i < section_count; ++i) {
         const std::size_t s = section_table + 40 * i;
@@ -98,7 +122,10 @@ ProgramFile read_program_file(const std::string& path) {
         for (std::size_t d = image.offset_of(imports);; d += 20) {
             const auto name = image.read<std::uint32_t>(d + 12);
             if (name == 0) break;
-            file.imported_dlls.push_back(image.c_string(image.offset_of(name)));
+            const std::string dll = image.c_string(image.offset_of(name));
+            file.imported_dlls.push_back(dll);
+            for (std::string& function : imported_functions(image, d, wide))
+                file.imports.push_back({dll, std::move(function)});
         }
     }
 
