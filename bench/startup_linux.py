@@ -103,9 +103,12 @@ def main():
         for _ in range(args.runs):
             this_round = {}
             for name, cmd in programs.items():  # interleaved
-                r = subprocess.run([str(probe), "time", str(refs[name])] + cmd, env=env, cwd=work,
-                                   capture_output=True, text=True, timeout=60)
-                if r.returncode != 0:
+                try:
+                    r = subprocess.run([str(probe), "time", str(refs[name])] + cmd, env=env,
+                                       cwd=work, capture_output=True, text=True, timeout=60)
+                except subprocess.TimeoutExpired:
+                    r = None
+                if r is None or r.returncode != 0:
                     print("%s: a run did not reach its finished frame" % name)
                     continue
                 ms, kib = r.stdout.split()
