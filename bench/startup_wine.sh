@@ -4,13 +4,14 @@
 # (target: at most 1.10). Also the size of velmorra.exe with and without its embedded art
 # (target for the code alone: under 200 KB). Prints figures; it is not a test.
 #
-# Usage: bench/startup_wine.sh [RUNS]   (after: cmake --preset windows && make -C build/windows)
+# Usage: bench/startup_wine.sh [RUNS [EXE]]   (after: cmake --preset windows && cmake --build
+#        --preset windows; EXE defaults to build/windows/velmorra.exe)
 # Needs: wine, xvfb, openbox, gcc-mingw-w64-x86-64-posix, gcc, libx11-dev, fonts-wine.
 set -euo pipefail
 
 runs=${1:-21}
 root=$(cd "$(dirname "$0")/.." && pwd)
-exe=$root/build/windows/velmorra.exe
+exe=$(realpath -m "${2:-$root/build/windows/velmorra.exe}")
 [[ -f $exe ]] || { echo "build the windows preset first: $exe is missing" >&2; exit 2; }
 
 work=$(mktemp -d /tmp/velmorra-bench-XXXXXX)
@@ -145,13 +146,19 @@ for i in $(seq "$runs"); do
     # Each round's own ratio, whose median drifts less when other work loads the machine.
     [[ -n $m && -n $n ]] && echo "$m / $n" | bc -l >>round.ratios
 done
+quantile() { sort -g | awk -v q="$1" '{a[NR]=$1} END {i = int((NR - 1) * q) + 1; print a[i]}'; }
 menu=$(median <menu.times)
 minimal=$(median <minimal.times)
-echo "exec to first painted frame under Wine, median of $runs interleaved runs:"
-printf '  velmorra.exe  %6.1f ms\n' "$(echo "$menu / 1000" | bc -l)"
-printf '  minimal.exe   %6.1f ms\n' "$(echo "$minimal / 1000" | bc -l)"
-printf '  ratio         %6.3f (target <= 1.10)\n' "$(echo "$menu / $minimal" | bc -l)"
-printf "  median of the rounds' ratios %.3f\n" "$(sort -g round.ratios | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}')"
+echo "exec to first painted frame under Wine, $runs interleaved runs ($(wc -l <round.ratios) complete rounds):"
+printf '  velmorra.exe  median %6.1f ms  (min %.1f, max %.1f)\n' "$(echo "$menu / 1000" | bc -l)" \
+    "$(quantile 0 <menu.times | awk '{print $1 / 1000}')" "$(quantile 1 <menu.times | awk '{print $1 / 1000}')"
+printf '  minimal.exe   median %6.1f ms  (min %.1f, max %.1f)\n' "$(echo "$minimal / 1000" | bc -l)" \
+    "$(quantile 0 <minimal.times | awk '{print $1 / 1000}')" "$(quantile 1 <minimal.times | awk '{print $1 / 1000}')"
+# Each round's own ratio, whose median drifts less when other work loads the machine; the
+# quartiles say how much the rounds disagree.
+printf "  ratio velmorra.exe / minimal.exe: median of the rounds' ratios %.3f (quartiles %.3f-%.3f; ratio of the medians %.3f; target <= 1.10)\n" \
+    "$(quantile 0.5 <round.ratios)" "$(quantile 0.25 <round.ratios)" "$(quantile 0.75 <round.ratios)" \
+    "$(echo "$menu / $minimal" | bc -l)"
 
 size=$(stat -c %s "$exe")
 rsrc=$(x86_64-w64-mingw32-objdump -h "$exe" | awk '$2 == ".rsrc" {print $3}')

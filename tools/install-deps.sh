@@ -7,7 +7,7 @@ set -eu
 
 build="cmake g++ make pkg-config libx11-dev libxrandr-dev libfreetype-dev libfontconfig-dev
 libjpeg62-turbo-dev libpng-dev fonts-liberation xvfb openbox x11-utils imagemagick python3"
-test="$build libgtest-dev libgmock-dev libbenchmark-dev libxfixes-dev xdotool x11-xserver-utils x11-apps strace bc
+test="$build libgtest-dev libgmock-dev libbenchmark-dev libxfixes-dev xdotool x11-xserver-utils x11-apps feh strace bc
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 mingw-w64-tools wine wine64 fonts-wine
 clang-format"

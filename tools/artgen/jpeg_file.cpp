@@ -3,6 +3,7 @@
 #include <jpeglib.h>
 
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string_view>
@@ -37,6 +38,18 @@ void ifd_entry(std::vector<std::uint8_t>& out, unsigned tag, unsigned type, std:
 }
 
 constexpr unsigned kShort = 3, kLong = 4, kRational = 5, kAscii = 2;
+
+// The fewest scans a progressive file can have: the DC coefficients of all three components
+// in one scan, then each component's AC coefficients whole. Without successive approximation
+// there are no refinement passes, which are most of the cost of decoding libjpeg's default
+// ten-scan script (about 40 % fewer instructions for this picture with libjpeg-turbo). The
+// final coefficients, and so the decoded pixels, are the same as with any other script.
+constexpr jpeg_scan_info kScans[] = {
+    {3, {0, 1, 2}, 0, 0, 0, 0},
+    {1, {0}, 1, 63, 0, 0},
+    {1, {1}, 1, 63, 0, 0},
+    {1, {2}, 1, 63, 0, 0},
+};
 
 }  // namespace
 
@@ -153,7 +166,8 @@ void write_title_jpeg(const std::string& path, const std::vector<std::uint8_t>& 
         cinfo.comp_info[i].v_samp_factor = 1;
     }
     cinfo.write_JFIF_header = FALSE;  // the Exif segment leads instead
-    jpeg_simple_progression(&cinfo);
+    cinfo.scan_info = kScans;
+    cinfo.num_scans = static_cast<int>(std::size(kScans));
     jpeg_start_compress(&cinfo, TRUE);
 
     const auto exif = exif_payload(width, height);
