@@ -6,16 +6,6 @@
 
 namespace toolkit::x11 {
 
-Point centred_outer_origin(const Rect& monitor, const Rect& desktop, Size client,
-                           const FrameExtents& frame) {
-    const int outer_width = client.width + frame.left + frame.right;
-    const int outer_height = client.height + frame.top + frame.bottom;
-    // Integer division truncates toward zero, also where the window is the larger.
-    const int left = monitor.left + (monitor.width() - outer_width) / 2;
-    const int top = monitor.top + (monitor.height() - outer_height) / 2;
-    return {std::max(left, desktop.left), std::max(top, desktop.top)};
-}
-
 namespace {
 
 std::string_view trim(std::string_view s) {
