@@ -1,6 +1,8 @@
-#include "toolkit/x11/placement.h"
-
+// clang-format off
+// GoogleTest before Xlib, whose macros (None, Bool) would rename GoogleTest's names.
 #include <gtest/gtest.h>
+#include "toolkit/x11/placement.h"
+// clang-format on
 
 namespace toolkit::x11 {
 namespace {
