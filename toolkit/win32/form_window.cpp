@@ -168,6 +168,20 @@ void FormWindow::mouse_move(LPARAM lparam) {
     guarded([&] { form_.mouse_move(current_shift_state(), client_point(lparam)); });
 }
 
+void FormWindow::activate(bool active) {
+    if (active)
+        guarded([&] { form_.activate(); });
+    else
+        guarded([&] { form_.deactivate(); });
+}
+
+bool FormWindow::minimize_application(WPARAM command) {
+    // Minimising the main window minimises the application, as its taskbar entry does.
+    if ((command & 0xFFF0) != SC_MINIMIZE || !hooks_.minimize) return false;
+    hooks_.minimize();
+    return true;
+}
+
 void FormWindow::key_down(WPARAM virtual_key, LPARAM key_data) {
     guarded([&] {
         form_.key_down(key_from_virtual_key(virtual_key), current_shift_state(),
@@ -185,6 +199,8 @@ LRESULT CALLBACK FormWindow::window_proc(HWND hwnd, UINT message, WPARAM wparam,
     return self->handle_message(message, wparam, lparam);
 }
 
+// One case a message, each a call or two: a window procedure's switch, longer than most
+// functions here but read one case at a time.
 LRESULT FormWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_ERASEBKGND:
@@ -193,10 +209,7 @@ LRESULT FormWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
             paint();
             return 0;
         case WM_ACTIVATE:
-            if (LOWORD(wparam) == WA_INACTIVE)
-                guarded([&] { form_.deactivate(); });
-            else
-                guarded([&] { form_.activate(); });
+            activate(LOWORD(wparam) != WA_INACTIVE);
             break;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
@@ -231,11 +244,7 @@ LRESULT FormWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
             if (message == WM_SYSKEYUP) break;
             return 0;
         case WM_SYSCOMMAND:
-            // Minimising the main window minimises the application, as its taskbar entry does.
-            if ((wparam & 0xFFF0) == SC_MINIMIZE && hooks_.minimize) {
-                hooks_.minimize();
-                return 0;
-            }
+            if (minimize_application(wparam)) return 0;
             break;
         case WM_QUERYENDSESSION:
             return TRUE;

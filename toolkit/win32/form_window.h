@@ -50,6 +50,9 @@ class FormWindow : public WindowHost {
     void mouse_down(MouseButton button, LPARAM lparam);
     void mouse_up(MouseButton button, LPARAM lparam);
     void mouse_move(LPARAM lparam);
+    void activate(bool active);
+    // True where `command` minimises and the application took it over.
+    bool minimize_application(WPARAM command);
     void key_down(WPARAM virtual_key, LPARAM key_data);
     void key_up(WPARAM virtual_key);
     void keep_only_move_and_close();
