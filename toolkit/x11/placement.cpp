@@ -109,6 +109,10 @@ Point first_position(const Connection& connection, Size client, const FrameExten
                                 frame);
 }
 
+int screen_pixels_per_inch(const Connection& connection) {
+    return xft_dpi(connection.resources()).value_or(96);
+}
+
 std::optional<int> xft_dpi(std::string_view resources) {
     std::optional<int> found;
     while (!resources.empty()) {

@@ -30,6 +30,9 @@ Rect primary_monitor(const Connection& connection);
 // never beyond the top-left of the screen.
 Point first_position(const Connection& connection, Size client, const FrameExtents& frame);
 
+// The screen's density for the window's layout: Xft.dpi where it is set, else 96.
+int screen_pixels_per_inch(const Connection& connection);
+
 // Xft.dpi from the text of the X resource database, rounded; none where it is not set or
 // not a positive number.
 std::optional<int> xft_dpi(std::string_view resources);

@@ -33,7 +33,7 @@ PictureFormats picture_formats() {
 }  // namespace
 
 X11Application::X11Application() : pictures_(picture_formats()) {
-    pixels_per_inch_ = xft_dpi(connection_.resources()).value_or(96);
+    pixels_per_inch_ = screen_pixels_per_inch(connection_);
 }
 
 X11Application::~X11Application() {
