@@ -68,7 +68,8 @@ void DecodeTitlePicture(benchmark::State& state) {
     toolkit::PictureFormats formats;
     toolkit::x11::register_jpeg(formats);
     const auto data = form1_description().picture.picture_data();
-    for (auto _ : state) benchmark::DoNotOptimize((*formats.find("TJPEGImage"))(data));
+    for (auto _ : state)
+        benchmark::DoNotOptimize((*formats.find(toolkit::kJpegPictureClass))(data));
 }
 BENCHMARK(DecodeTitlePicture)->Unit(benchmark::kMicrosecond);
 

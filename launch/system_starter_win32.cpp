@@ -9,28 +9,13 @@
 
 #include "launch/elevation_fallback.h"
 #include "launch/system_starter.h"
+#include "toolkit/win32/wide_text.h"
 
 namespace launch {
 namespace {
 
-std::wstring widen(std::string_view text) {
-    if (text.empty()) return {};
-    const int n =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::string narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-    return out;
-}
+using toolkit::win32::narrow;
+using toolkit::win32::widen;
 
 // Calls a Windows function that fills a buffer and returns the length it needs.
 template <typename Fill>
@@ -74,7 +59,7 @@ class WindowsCalls : public ProcessStartCalls {
     // WinExec's order: the menu's folder, the current folder, the system folder, the Windows
     // folder, then PATH. A name with a folder part is taken from the current folder alone.
     std::optional<std::string> find_program(std::string_view program) override {
-        const std::wstring name = widen(program);
+        const std::wstring name = widen(program, CP_ACP);
         std::wstring search;
         if (name.find_first_of(L"\\/") != std::wstring::npos) {
             search = L".";
@@ -91,18 +76,19 @@ class WindowsCalls : public ProcessStartCalls {
             return SearchPathW(search.c_str(), name.c_str(), L".exe", n, b, nullptr);
         });
         if (found.empty()) return std::nullopt;
-        return narrow(found);
+        return narrow(found, CP_ACP);
     }
 
     std::string current_folder() override {
-        return narrow(fetch([](wchar_t* b, DWORD n) { return GetCurrentDirectoryW(n, b); }));
+        return narrow(fetch([](wchar_t* b, DWORD n) { return GetCurrentDirectoryW(n, b); }),
+                      CP_ACP);
     }
 
     void shell_execute(const std::string& program, std::string_view arguments, int show_mode,
                        const std::string& folder) override {
-        const std::wstring file = widen(program);
-        const std::wstring parameters = widen(arguments);
-        const std::wstring directory = widen(folder);
+        const std::wstring file = widen(program, CP_ACP);
+        const std::wstring parameters = widen(arguments, CP_ACP);
+        const std::wstring directory = widen(folder, CP_ACP);
         SHELLEXECUTEINFOW info{};
         info.cbSize = sizeof info;
         // No error box of the shell's own: a failure stays silent like every other.

@@ -9,7 +9,7 @@
 namespace toolkit {
 
 // The platform's application object with its modules initialised: the icon loaded and the
-// JPEG picture class "TJPEGImage" registered. Throws std::exception where the platform
+// JPEG picture class (kJpegPictureClass) registered. Throws std::exception where the platform
 // cannot start (no display, say).
 std::unique_ptr<Application> create_application();
 

@@ -76,7 +76,7 @@ const FormDescription kForm1{
                 .height = 499,
                 .align = Align::Client,
                 .auto_size = true,
-                .picture_class = "TJPEGImage",
+                .picture_class = kJpegPictureClass,
                 .picture_data = &resources::title_picture,
                 .explicit_width = 640,
                 .explicit_height = 480,

@@ -4,6 +4,7 @@
 #include <functional>
 #include <ostream>
 
+#include "case_name.h"
 #include "expected_colours.h"
 #include "fakes.h"
 #include "toolkit/core/button_painter.h"
@@ -40,6 +41,12 @@ struct LookCase {
 // Test names show the case, not its bytes.
 void PrintTo(const LookCase& c, std::ostream* os) {
     *os << c.what << " at " << c.x << "," << c.y;
+}
+
+// The case's words and where it looks: "RingTopRowAt345x459".
+std::string look_name(const ::testing::TestParamInfo<LookCase>& tc) {
+    return cases::name_from(tc.param.what) + "At" + std::to_string(tc.param.x) + "x" +
+           std::to_string(tc.param.y);
 }
 
 void put_in_state(fakes::Menu& m, State s) {
@@ -97,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
         LookCase{"face inside the ring", State::Hot, 347, 461, plain(2)},
         LookCase{"frame stays", State::Hot, 344, 458, kSilver},
         LookCase{"outer ring stays", State::Hot, 630, 470, kLight}),
-    [](const auto& tc) { return "Case" + std::to_string(tc.index); });
+    look_name);
 
 INSTANTIATE_TEST_SUITE_P(
     Pressed, Look,
@@ -110,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
         LookCase{"outer ring stays", State::Pressed, 343, 470, kBlack},
         LookCase{"pressed wins over hot", State::PressedAndFocused, 345, 459, kPressed},
         LookCase{"focus dots stay", State::PressedAndFocused, 346, 460, kBlack}),
-    [](const auto& tc) { return "Case" + std::to_string(tc.index); });
+    look_name);
 
 INSTANTIATE_TEST_SUITE_P(
     Active, Look,
@@ -136,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
         LookCase{"inactive keeps the ring", State::ActiveInactiveWindow, 345, 459, kActiveTop},
         LookCase{"inactive has no dots", State::ActiveInactiveWindow, 346, 460,
                  lerp(kActiveTop, kActiveBottom, 1, 24)}),
-    [](const auto& tc) { return "Case" + std::to_string(tc.index); });
+    look_name);
 
 TEST(Look, ActiveRingFollowsTheSelectionColour) {
     fakes::Menu m(96, Rgb{255, 0, 0});
@@ -153,12 +160,9 @@ TEST(Look, EnterClicksWithoutShowingPressed) {
         std::vector<bool> seen;
         void start(const launch::LaunchCommand&) override { seen.push_back(pressed()); }
     } watching;
-    fakes::BoxText text;
-    toolkit::PictureFormats formats;
-    fakes::RecordingHost host;
-    TForm1 form({text, formats, 96, {0, 120, 215}}, watching);
-    form.attach(&host);
-    watching.pressed = [&] { return form.RzButton1->state().pressed(); };
+    fakes::Menu m({.starter = &watching});
+    toolkit::Form& form = *m.form;
+    watching.pressed = [&] { return m.form->RzButton1->state().pressed(); };
     form.activate();
     form.key_down(toolkit::Key::Enter, 0, false);
     form.key_down(toolkit::Key::Enter, 0, true);

@@ -89,44 +89,44 @@ INSTANTIATE_TEST_SUITE_P(Handlers, UnresolvedBinding,
                          ::testing::Values("FormMouseDown", "Image1MouseDown", "DXClick",
                                            "Game1Click", "Game2Click"));
 
+TEST(Description, PictureIsOfTheJpegClassTheDecodersRegister) {
+    EXPECT_EQ(form1_description().picture.picture_class, "TJPEGImage");
+    EXPECT_EQ(toolkit::kJpegPictureClass, "TJPEGImage");
+}
+
 TEST(Description, PictureOfAnUnregisteredClassStaysEmpty) {
-    fakes::BoxText text;
-    toolkit::PictureFormats none;
-    fakes::RecordingStarter starter;
-    TForm1 form({text, none, 96, {0, 120, 215}}, starter);
-    EXPECT_EQ(form.picture().picture().width, 0);
+    const toolkit::PictureFormats none;
+    fakes::Menu m({.pictures = &none});
+    EXPECT_EQ(m.form->picture().picture().width, 0);
     toolkit::PixelBuffer buffer(641, 499);
-    form.paint(buffer, buffer.bounds(), true);
+    m.form->paint(buffer, buffer.bounds(), true);
     EXPECT_EQ(buffer.at(100, 100), 0u);  // black shows where the picture would be
 }
 
 TEST(Description, PictureIsDecodedOnceOnFirstPaint) {
-    fakes::BoxText text;
     toolkit::PictureFormats formats;
     int decodes = 0;
-    formats.register_format("TJPEGImage", {"jpeg", "jpg"}, [&](std::span<const std::uint8_t>) {
-        ++decodes;
-        return fakes::test_picture();
-    });
-    fakes::RecordingStarter starter;
-    TForm1 form({text, formats, 96, {0, 120, 215}}, starter);
+    formats.register_format(toolkit::kJpegPictureClass, {"jpeg", "jpg"},
+                            [&](std::span<const std::uint8_t>) {
+                                ++decodes;
+                                return fakes::test_picture();
+                            });
+    fakes::Menu m({.pictures = &formats});
     EXPECT_EQ(decodes, 0);
     toolkit::PixelBuffer buffer(641, 499);
-    for (int i = 0; i < 3; ++i) form.paint(buffer, buffer.bounds(), true);
+    for (int i = 0; i < 3; ++i) m.form->paint(buffer, buffer.bounds(), true);
     EXPECT_EQ(decodes, 1);
 }
 
 TEST(Description, UndecodablePictureShowsBlack) {
-    fakes::BoxText text;
     toolkit::PictureFormats formats;
-    formats.register_format("TJPEGImage", {"jpg"},
+    formats.register_format(toolkit::kJpegPictureClass, {"jpg"},
                             [](std::span<const std::uint8_t>) -> toolkit::Bitmap {
                                 throw std::runtime_error("corrupt");
                             });
-    fakes::RecordingStarter starter;
-    TForm1 form({text, formats, 96, {0, 120, 215}}, starter);
+    fakes::Menu m({.pictures = &formats});
     toolkit::PixelBuffer buffer(641, 499);
-    form.paint(buffer, buffer.bounds(), true);
+    m.form->paint(buffer, buffer.bounds(), true);
     EXPECT_EQ(buffer.at(100, 100), 0u);
 }
 

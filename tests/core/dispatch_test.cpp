@@ -30,12 +30,9 @@ class FailingOnceStarter : public launch::CommandStarter {
 };
 
 TEST(Dispatch, ErrorInAHandlerIsShownAndTheWindowGoesOn) {
-    fakes::BoxText text;
-    toolkit::PictureFormats formats;
     FailingOnceStarter starter;
-    fakes::RecordingHost host;
-    TForm1 form({text, formats, 96, {0, 120, 215}}, starter);
-    form.attach(&host);
+    fakes::Menu m({.starter = &starter});
+    TForm1& form = *m.form;
     ErrorRecordingApp app;
     toolkit::dispatch_guarded(app, [&] { form.activate(); });
     toolkit::dispatch_guarded(app, [&] { form.key_down(toolkit::Key::Enter, 0, false); });

@@ -34,10 +34,12 @@ class BoxText : public toolkit::TextService {
         const auto e = measure(font, s);
         target.fill(clip, toolkit::Rect::from_size(at.x, at.y, e.width, e.height), colour.pixel());
         drawn.push_back(std::string(s));
+        drawn_at.push_back(at);
     }
     int line_extra = 2;
     std::vector<toolkit::FontSpec> measured;
     std::vector<std::string> drawn;
+    std::vector<toolkit::Point> drawn_at;  // where each of `drawn` went
 };
 
 // A picture whose every pixel is distinct from black and from the button shades.
@@ -87,14 +89,26 @@ class RecordingStarter : public launch::CommandStarter {
     std::vector<launch::LaunchCommand> started;
 };
 
+// What a test puts in place of the menu's own fakes; null keeps the menu's.
+struct Parts {
+    toolkit::TextService* text = nullptr;
+    const toolkit::PictureFormats* pictures = nullptr;
+    launch::CommandStarter* starter = nullptr;
+};
+
 // TForm1 on fake services, attached to a recording host.
 struct Menu {
-    explicit Menu(int ppi = 96, toolkit::Rgb highlight = {0, 120, 215}, int line_extra = 2) {
+    explicit Menu(int ppi = 96, toolkit::Rgb highlight = {0, 120, 215}, int line_extra = 2)
+        : Menu(Parts{}, ppi, highlight, line_extra) {}
+    explicit Menu(const Parts& parts, int ppi = 96, toolkit::Rgb highlight = {0, 120, 215},
+                  int line_extra = 2) {
         text.line_extra = line_extra;
-        formats.register_format("TJPEGImage", {"jpeg", "jpg"},
+        formats.register_format(toolkit::kJpegPictureClass, {"jpeg", "jpg"},
                                 [](std::span<const std::uint8_t>) { return test_picture(); });
-        form =
-            std::make_unique<TForm1>(toolkit::FormServices{text, formats, ppi, highlight}, starter);
+        const toolkit::FormServices services{parts.text ? *parts.text : text,
+                                             parts.pictures ? *parts.pictures : formats, ppi,
+                                             highlight};
+        form = std::make_unique<TForm1>(services, parts.starter ? *parts.starter : starter);
         form->attach(&host);
     }
     toolkit::FlatButton& button(std::string_view name) { return *form->find_button(name); }

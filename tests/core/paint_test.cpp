@@ -2,6 +2,8 @@
 // the buttons' layers and their stacking.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <ostream>
 
@@ -173,19 +175,43 @@ TEST(Caption, BreaksAtBlanksWhereTooWide) {
 TEST(Caption, TwoLinesAreCentredAsABlock) {
     // With characters 20 pixels wide, "Установить Игру" no longer fits on one line.
     class WideText : public fakes::BoxText {
+      public:
         toolkit::TextExtent measure(const toolkit::FontSpec& f, std::string_view s) override {
             return {20 * chars(s), (f.height < 0 ? -f.height : f.height) + 2};
         }
     };
     WideText text;
-    toolkit::PictureFormats formats;
-    fakes::RecordingStarter starter;
-    TForm1 form({text, formats, 96, {0, 120, 215}}, starter);
+    fakes::Menu m({.text = &text});
     toolkit::PixelBuffer buffer(641, 499);
-    form.paint(buffer, buffer.bounds(), true);
+    m.form->paint(buffer, buffer.bounds(), true);
     const auto& drawn = text.drawn;
     EXPECT_NE(std::find(drawn.begin(), drawn.end(), "Установить"), drawn.end());
     EXPECT_NE(std::find(drawn.begin(), drawn.end(), "Игру"), drawn.end());
+
+    // The button's two lines are drawn one after the other, the first right above the second.
+    const auto second = std::find(drawn.begin(), drawn.end(), "Игру");
+    ASSERT_NE(second, drawn.begin());
+    const std::size_t i = static_cast<std::size_t>(second - drawn.begin());
+    ASSERT_EQ(drawn[i - 1], "Установить");
+    const toolkit::Rect& button = m.form->RzButton7->bounds();
+    const toolkit::FontSpec& font = m.form->RzButton7->font();
+    const toolkit::Point first_at = text.drawn_at[i - 1];
+    const toolkit::Point second_at = text.drawn_at[i];
+    const int line_height = text.measure(font, "Игру").height;
+    EXPECT_EQ(second_at.y, first_at.y + line_height);
+
+    // The block of both lines: as far from the button's top as from its bottom, to a pixel.
+    const int above = first_at.y - button.top;
+    const int below = button.bottom - (second_at.y + line_height);
+    EXPECT_LE(std::abs(above - below), 1) << above << " above, " << below << " below";
+    // Each line: as far from the left edge as from the right, to a pixel.
+    for (std::size_t line : {i - 1, i}) {
+        const int width = text.measure(font, drawn[line]).width;
+        const int left = text.drawn_at[line].x - button.left;
+        const int right = button.right - (text.drawn_at[line].x + width);
+        EXPECT_LE(std::abs(left - right), 1)
+            << drawn[line] << ": " << left << " left, " << right << " right";
+    }
 }
 
 }  // namespace

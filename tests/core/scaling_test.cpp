@@ -3,12 +3,14 @@
 
 #include <ostream>
 
+#include "case_name.h"
 #include "fakes.h"
 #include "toolkit/core/layout.h"
 
 namespace {
 
 struct MulDivCase {
+    const char* what;
     int n, num, den, expected;
 };
 void PrintTo(const MulDivCase& c, std::ostream* os) {
@@ -19,14 +21,19 @@ TEST_P(MulDiv, RoundsHalvesAwayFromZero) {
     const auto& c = GetParam();
     EXPECT_EQ(toolkit::mul_div(c.n, c.num, c.den), c.expected);
 }
-INSTANTIATE_TEST_SUITE_P(Values, MulDiv,
-                         ::testing::Values(MulDivCase{1, 1, 2, 1}, MulDivCase{-1, 1, 2, -1},
-                                           MulDivCase{3, 1, 2, 2}, MulDivCase{-3, 1, 2, -2},
-                                           MulDivCase{5, 2, 4, 3}, MulDivCase{641, 16, 13, 789},
-                                           MulDivCase{-11, 120, 96, -14},
-                                           MulDivCase{-11, 144, 96, -17}, MulDivCase{7, 3, -2, -11},
-                                           MulDivCase{9, 1, 0, 9}),
-                         [](const auto& tc) { return "Case" + std::to_string(tc.index); });
+INSTANTIATE_TEST_SUITE_P(
+    Values, MulDiv,
+    ::testing::Values(MulDivCase{"a half rounds up", 1, 1, 2, 1},
+                      MulDivCase{"minus a half rounds down", -1, 1, 2, -1},
+                      MulDivCase{"one and a half rounds up", 3, 1, 2, 2},
+                      MulDivCase{"minus one and a half rounds down", -3, 1, 2, -2},
+                      MulDivCase{"two and a half rounds up", 5, 2, 4, 3},
+                      MulDivCase{"client width at a taller font", 641, 16, 13, 789},
+                      MulDivCase{"font height at 120 dpi", -11, 120, 96, -14},
+                      MulDivCase{"font height at 144 dpi", -11, 144, 96, -17},
+                      MulDivCase{"negative denominator", 7, 3, -2, -11},
+                      MulDivCase{"zero denominator keeps the value", 9, 1, 0, 9}),
+    [](const auto& tc) { return cases::name_from(tc.param.what); });
 
 struct ScaleCase {
     const char* name;

@@ -13,9 +13,9 @@ class ScriptedApp : public toolkit::Application {
     void set_title(std::string_view t) override { log.push_back("title " + std::string(t)); }
     toolkit::Form& create_form(const toolkit::FormFactory& factory) override {
         log.push_back("create");
-        formats.register_format("TJPEGImage", {"jpeg", "jpg"}, [](std::span<const std::uint8_t>) {
-            return fakes::test_picture();
-        });
+        formats.register_format(
+            toolkit::kJpegPictureClass, {"jpeg", "jpg"},
+            [](std::span<const std::uint8_t>) { return fakes::test_picture(); });
         form = factory({text, formats, 96, {0, 120, 215}});
         return *form;
     }

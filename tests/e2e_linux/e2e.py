@@ -3,6 +3,7 @@
 driven by xdotool, on a disc of stand-in programs that log how they were started.
 
     e2e.py CASE --menu PATH --probe PATH --throwing-menu PATH
+    e2e.py --list     (the cases, one a line: CMake makes a test of each)
 
 Every process a case starts is ended by its PID when the case ends.
 """
@@ -721,6 +722,9 @@ class Context:
 
 
 def main():
+    if sys.argv[1:] == ["--list"]:
+        print("\n".join(CASES))
+        return 0
     parser = argparse.ArgumentParser()
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("--menu", required=True)

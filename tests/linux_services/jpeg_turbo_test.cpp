@@ -232,9 +232,9 @@ TEST(Oversized, HugeDimensionsThrowWithoutAllocating) {
 TEST(Registration, RegistersTheJpegPictureClass) {
     toolkit::PictureFormats formats;
     toolkit::x11::register_jpeg(formats);
-    const toolkit::PictureDecoder* decoder = formats.find("TJPEGImage");
+    const toolkit::PictureDecoder* decoder = formats.find(toolkit::kJpegPictureClass);
     ASSERT_NE(decoder, nullptr);
-    const std::vector<std::string>* extensions = formats.extensions("TJPEGImage");
+    const std::vector<std::string>* extensions = formats.extensions(toolkit::kJpegPictureClass);
     ASSERT_NE(extensions, nullptr);
     EXPECT_EQ(*extensions, (std::vector<std::string>{"jpeg", "jpg"}));
     EXPECT_EQ((*decoder)(sample(true)).width, 64);

@@ -1,8 +1,7 @@
-#include "toolkit/x11/input_map.h"
-
-#include <gtest/gtest.h>
-
 // clang-format off
+// GoogleTest before Xlib, whose macros (None, Bool) would rename GoogleTest's names.
+#include <gtest/gtest.h>
+#include "toolkit/x11/input_map.h"
 #include <X11/X.h>
 #include <X11/keysym.h>
 // clang-format on
@@ -50,6 +49,23 @@ TEST(InputMap, MouseButtonsOneToThreeOnly) {
     EXPECT_EQ(mouse_button_from_x(Button3), MouseButton::Right);
     for (unsigned wheel_or_more : {0u, 4u, 5u, 6u, 7u, 8u, 9u})
         EXPECT_FALSE(mouse_button_from_x(wheel_or_more).has_value()) << wheel_or_more;
+}
+
+TEST(InputMap, InputEventsCarryTheirServerTime) {
+    const struct {
+        int type;
+        bool input;
+    } cases[] = {
+        {KeyPress, true},     {KeyRelease, true},  {ButtonPress, true},    {ButtonRelease, true},
+        {MotionNotify, true}, {EnterNotify, true}, {LeaveNotify, true},    {Expose, false},
+        {FocusIn, false},     {MapNotify, false},  {ClientMessage, false},
+    };
+    for (const auto& c : cases) {
+        XEvent event{};
+        event.type = c.type;
+        event.xkey.time = 4242;  // where every input event of Xlib keeps its time
+        EXPECT_EQ(input_time(event), c.input ? std::optional<Time>(4242) : std::nullopt) << c.type;
+    }
 }
 
 }  // namespace

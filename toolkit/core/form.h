@@ -175,6 +175,12 @@ class Form : public Component {
     virtual std::optional<Method> find_method(std::string_view name) = 0;
 
   private:
+    // The controls at the screen's density, their stacking, tab order and colours.
+    void build_controls();
+    // Each event of the description to the handler it names.
+    void bind_events();
+    void bind_click(const EventBinding& binding, const Method& method);
+    void bind_mouse_down(const EventBinding& binding, const Method& method);
     void invalidate(const FlatButton& button);
     void set_hot(FlatButton* button);
     void set_current(FlatButton* button);

@@ -1,5 +1,6 @@
 #include "layout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -39,6 +40,16 @@ Layout scale_layout(const FormDescription& d, int /*pixels_per_inch*/, int measu
         layout.button_font_heights.push_back(s(b.font_height));
     }
     return layout;
+}
+
+Point centred_outer_origin(const Rect& monitor, const Rect& desktop, Size client,
+                           const FrameExtents& frame) {
+    const int outer_width = client.width + frame.left + frame.right;
+    const int outer_height = client.height + frame.top + frame.bottom;
+    // Integer division truncates toward zero, also where the window is the larger.
+    const int left = monitor.left + (monitor.width() - outer_width) / 2;
+    const int top = monitor.top + (monitor.height() - outer_height) / 2;
+    return {std::max(left, desktop.left), std::max(top, desktop.top)};
 }
 
 }  // namespace toolkit

@@ -12,6 +12,10 @@
 
 namespace toolkit {
 
+// The picture class of the JPEG pictures a description holds, under which each platform
+// registers its JPEG decoder.
+inline constexpr std::string_view kJpegPictureClass = "TJPEGImage";
+
 // Turns the stored bytes of a picture into pixels; throws when the bytes are not a picture.
 using PictureDecoder = std::function<Bitmap(std::span<const std::uint8_t>)>;
 

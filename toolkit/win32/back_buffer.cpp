@@ -4,16 +4,20 @@
 
 namespace toolkit::win32 {
 
-BackBuffer::BackBuffer(int width, int height) {
+HBITMAP create_top_down_dib(int width, int height, void** bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first, like the pixel buffer
+    info.bmiHeader.biHeight = -height;  // top row first
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+BackBuffer::BackBuffer(int width, int height) {
     void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bitmap_ = create_top_down_dib(width, height, &bits);
     if (!bitmap_) throw std::runtime_error("Out of system resources");
     dc_ = CreateCompatibleDC(nullptr);
     if (!dc_) {

@@ -10,6 +10,10 @@
 
 namespace toolkit::win32 {
 
+// A 32-bit DIB section with its top row first, like a pixel buffer; `bits` gets its memory.
+// Null where the system has no memory for it.
+HBITMAP create_top_down_dib(int width, int height, void** bits);
+
 class BackBuffer {
   public:
     // Throws where the system has no memory for it.

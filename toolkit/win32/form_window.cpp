@@ -2,10 +2,10 @@
 
 #include <windowsx.h>
 
-#include <algorithm>
 #include <stdexcept>
 #include <string>
 
+#include "toolkit/core/layout.h"
 #include "toolkit/win32/input_win32.h"
 #include "toolkit/win32/wide_text.h"
 
@@ -19,7 +19,7 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
 
 const wchar_t* register_class(std::string_view name) {
     static std::wstring class_name;
-    class_name = widen_utf8(name.empty() ? std::string_view("TForm") : name);
+    class_name = widen(name.empty() ? std::string_view("TForm") : name, CP_UTF8);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcW;
@@ -40,13 +40,6 @@ Point client_point(LPARAM lparam) {
 
 }  // namespace
 
-POINT centred_position(SIZE outer, SIZE primary_screen, POINT virtual_origin) {
-    // C++ division truncates toward zero, also for a window larger than the screen.
-    LONG left = (primary_screen.cx - outer.cx) / 2;
-    LONG top = (primary_screen.cy - outer.cy) / 2;
-    return {std::max(left, virtual_origin.x), std::max(top, virtual_origin.y)};
-}
-
 FormWindow::FormWindow(Application& app, Form& form, GdiTextService& text, HWND owner,
                        ApplicationHooks hooks)
     : app_(app),
@@ -58,7 +51,7 @@ FormWindow::FormWindow(Application& app, Form& form, GdiTextService& text, HWND 
     const FormSettings& settings = form.description().form;
     RECT outer{0, 0, form.client_size().width, form.client_size().height};
     AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-    const std::wstring caption = widen_utf8(form.caption());
+    const std::wstring caption = widen(form.caption(), CP_UTF8);
     hwnd_ = CreateWindowExW(kExStyle, register_class(settings.class_name), caption.c_str(), kStyle,
                             settings.left, settings.top, outer.right - outer.left,
                             outer.bottom - outer.top, owner, nullptr, GetModuleHandleW(nullptr),
@@ -106,10 +99,14 @@ void FormWindow::show() {
         shown_before_ = true;
         RECT r{};
         GetWindowRect(hwnd_, &r);
-        const POINT at = centred_position(
-            {r.right - r.left, r.bottom - r.top},
-            {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
-            {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)});
+        // Centred on the primary screen (the whole screen, not its work area), the frame
+        // included in the window's outer size.
+        const Point at = centred_outer_origin(
+            {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+            Rect::from_size(
+                GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)),
+            {r.right - r.left, r.bottom - r.top}, {});
         SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(hwnd_, SW_SHOWNORMAL);
@@ -171,12 +168,39 @@ void FormWindow::mouse_move(LPARAM lparam) {
     guarded([&] { form_.mouse_move(current_shift_state(), client_point(lparam)); });
 }
 
+void FormWindow::activate(bool active) {
+    if (active)
+        guarded([&] { form_.activate(); });
+    else
+        guarded([&] { form_.deactivate(); });
+}
+
+bool FormWindow::minimize_application(WPARAM command) {
+    // Minimising the main window minimises the application, as its taskbar entry does.
+    if ((command & 0xFFF0) != SC_MINIMIZE || !hooks_.minimize) return false;
+    hooks_.minimize();
+    return true;
+}
+
+void FormWindow::key_down(WPARAM virtual_key, LPARAM key_data) {
+    guarded([&] {
+        form_.key_down(key_from_virtual_key(virtual_key), current_shift_state(),
+                       is_repeat(key_data));
+    });
+}
+
+void FormWindow::key_up(WPARAM virtual_key) {
+    guarded([&] { form_.key_up(key_from_virtual_key(virtual_key), current_shift_state()); });
+}
+
 LRESULT CALLBACK FormWindow::window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
     return self->handle_message(message, wparam, lparam);
 }
 
+// One case a message, each a call or two: a window procedure's switch, longer than most
+// functions here but read one case at a time.
 LRESULT FormWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_ERASEBKGND:
@@ -185,28 +209,17 @@ LRESULT FormWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
             paint();
             return 0;
         case WM_ACTIVATE:
-            if (LOWORD(wparam) == WA_INACTIVE)
-                guarded([&] { form_.deactivate(); });
-            else
-                guarded([&] { form_.activate(); });
+            activate(LOWORD(wparam) != WA_INACTIVE);
             break;
         case WM_LBUTTONDOWN:
-            mouse_down(MouseButton::Left, lparam);
-            return 0;
         case WM_RBUTTONDOWN:
-            mouse_down(MouseButton::Right, lparam);
-            return 0;
         case WM_MBUTTONDOWN:
-            mouse_down(MouseButton::Middle, lparam);
+            mouse_down(mouse_button_of(message), lparam);
             return 0;
         case WM_LBUTTONUP:
-            mouse_up(MouseButton::Left, lparam);
-            return 0;
         case WM_RBUTTONUP:
-            mouse_up(MouseButton::Right, lparam);
-            return 0;
         case WM_MBUTTONUP:
-            mouse_up(MouseButton::Middle, lparam);
+            mouse_up(mouse_button_of(message), lparam);
             return 0;
         case WM_MOUSEMOVE:
             mouse_move(lparam);
@@ -219,31 +232,19 @@ LRESULT FormWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
             if (reinterpret_cast<HWND>(lparam) != hwnd_) guarded([&] { form_.capture_lost(); });
             return 0;
         case WM_KEYDOWN:
-            guarded([&] {
-                form_.key_down(key_from_virtual_key(wparam), current_shift_state(),
-                               is_repeat(lparam));
-            });
-            return 0;
         case WM_SYSKEYDOWN:
+            key_down(wparam, lparam);
             // Alt held: the form sees the key, then the system (Alt+F4, Alt+Space).
-            guarded([&] {
-                form_.key_down(key_from_virtual_key(wparam), current_shift_state(),
-                               is_repeat(lparam));
-            });
-            break;
-        case WM_KEYUP:
-            guarded([&] { form_.key_up(key_from_virtual_key(wparam), current_shift_state()); });
+            if (message == WM_SYSKEYDOWN) break;
             return 0;
+        case WM_KEYUP:
         case WM_SYSKEYUP:
             // A Space released while Alt is down still ends the Space press.
-            guarded([&] { form_.key_up(key_from_virtual_key(wparam), current_shift_state()); });
-            break;
+            key_up(wparam);
+            if (message == WM_SYSKEYUP) break;
+            return 0;
         case WM_SYSCOMMAND:
-            // Minimising the main window minimises the application, as its taskbar entry does.
-            if ((wparam & 0xFFF0) == SC_MINIMIZE && hooks_.minimize) {
-                hooks_.minimize();
-                return 0;
-            }
+            if (minimize_application(wparam)) return 0;
             break;
         case WM_QUERYENDSESSION:
             return TRUE;

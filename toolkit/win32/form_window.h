@@ -25,11 +25,6 @@ struct ApplicationHooks {
     std::function<void()> end_session;
 };
 
-// Where a window of `outer` size is first shown: centred on the primary screen (the whole
-// screen, not its work area), halved toward zero, and kept right of and below the virtual
-// desktop's top-left corner.
-POINT centred_position(SIZE outer, SIZE primary_screen, POINT virtual_origin);
-
 class FormWindow : public WindowHost {
   public:
     FormWindow(Application& app, Form& form, GdiTextService& text, HWND owner,
@@ -55,6 +50,11 @@ class FormWindow : public WindowHost {
     void mouse_down(MouseButton button, LPARAM lparam);
     void mouse_up(MouseButton button, LPARAM lparam);
     void mouse_move(LPARAM lparam);
+    void activate(bool active);
+    // True where `command` minimises and the application took it over.
+    bool minimize_application(WPARAM command);
+    void key_down(WPARAM virtual_key, LPARAM key_data);
+    void key_up(WPARAM virtual_key);
     void keep_only_move_and_close();
 
     Application& app_;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "toolkit/win32/back_buffer.h"
 #include "toolkit/win32/wide_text.h"
 
 namespace toolkit::win32 {
@@ -27,7 +28,7 @@ void GdiTextService::unbind_surface(const PixelBuffer* buffer) {
 HFONT GdiTextService::font_for(const FontSpec& wanted) {
     for (const CachedFont& f : fonts_)
         if (f.request == wanted) return f.font;
-    const std::wstring face = widen_utf8(wanted.name);
+    const std::wstring face = widen(wanted.name, CP_UTF8);
     const BYTE charset = wanted.charset == Charset::Russian ? RUSSIAN_CHARSET : DEFAULT_CHARSET;
     HFONT font = CreateFontW(wanted.height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE,
                              FALSE, FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
@@ -37,7 +38,7 @@ HFONT GdiTextService::font_for(const FontSpec& wanted) {
 }
 
 TextExtent GdiTextService::measure(const FontSpec& font, std::string_view utf8) {
-    const std::wstring text = widen_utf8(utf8);
+    const std::wstring text = widen(utf8, CP_UTF8);
     HGDIOBJ old = SelectObject(measure_dc_, font_for(font));
     SIZE size{};
     GetTextExtentPoint32W(measure_dc_, text.c_str(), static_cast<int>(text.size()), &size);
@@ -73,7 +74,7 @@ void GdiTextService::draw_on(HDC dc, const ClipRegion& clip, Point origin, const
 
 void GdiTextService::draw(PixelBuffer& target, const ClipRegion& clip, const FontSpec& font,
                           Point top_left, std::string_view utf8, Rgb colour) {
-    const std::wstring text = widen_utf8(utf8);
+    const std::wstring text = widen(utf8, CP_UTF8);
     if (text.empty()) return;
     for (const Surface& s : surfaces_) {
         if (s.buffer == &target) {
@@ -90,15 +91,8 @@ void GdiTextService::draw(PixelBuffer& target, const ClipRegion& clip, const Fon
                    top_left.y + extent.height};
     const Rect area = box.intersect(clip.bounds()).intersect(target.bounds());
     if (area.empty()) return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = area.width();
-    info.bmiHeader.biHeight = -area.height();
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP dib = create_top_down_dib(area.width(), area.height(), &bits);
     if (!dib) return;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, dib);

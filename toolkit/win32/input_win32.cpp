@@ -26,6 +26,19 @@ Key key_from_virtual_key(WPARAM virtual_key) {
     }
 }
 
+MouseButton mouse_button_of(UINT message) {
+    switch (message) {
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+            return MouseButton::Right;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            return MouseButton::Middle;
+        default:
+            return MouseButton::Left;
+    }
+}
+
 ShiftState current_shift_state() {
     ShiftState state = 0;
     if (GetKeyState(VK_SHIFT) < 0) state |= kShift;

@@ -16,7 +16,7 @@ std::unique_ptr<Application> create_application() {
 
 void report_startup_failure(std::string_view message) noexcept {
     try {
-        const std::wstring text = win32::widen_utf8(message);
+        const std::wstring text = win32::widen(message, CP_UTF8);
         MessageBoxW(nullptr, text.c_str(), L"Velmorra", MB_ICONSTOP | MB_OK);
     } catch (...) {
         MessageBoxW(nullptr, L"The program cannot start.", L"Velmorra", MB_ICONSTOP | MB_OK);

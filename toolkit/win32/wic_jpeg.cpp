@@ -118,7 +118,7 @@ Bitmap decode_jpeg(std::span<const std::uint8_t> bytes) {
 }
 
 void register_jpeg(PictureFormats& formats) {
-    formats.register_format("TJPEGImage", {"jpeg", "jpg"}, decode_jpeg);
+    formats.register_format(kJpegPictureClass, {"jpeg", "jpg"}, decode_jpeg);
 }
 
 }  // namespace toolkit::win32

@@ -13,7 +13,7 @@ namespace toolkit::win32 {
 // are not a picture WIC can read. Needs no COM on the calling thread.
 Bitmap decode_jpeg(std::span<const std::uint8_t> bytes);
 
-// Registers decode_jpeg as the picture class "TJPEGImage" for "jpeg" and "jpg".
+// Registers decode_jpeg as the JPEG picture class (kJpegPictureClass) for "jpeg" and "jpg".
 void register_jpeg(PictureFormats& formats);
 
 }  // namespace toolkit::win32

@@ -70,7 +70,7 @@ Win32Application::~Win32Application() {
 }
 
 void Win32Application::set_title(std::string_view title) {
-    title_ = widen_utf8(title);
+    title_ = widen(title, CP_UTF8);
     SetWindowTextW(owner_, title_.c_str());
 }
 
@@ -100,7 +100,7 @@ void Win32Application::run() {
 }
 
 void Win32Application::show_error(std::string_view message) {
-    const std::wstring text = widen_utf8(message);
+    const std::wstring text = widen(message, CP_UTF8);
     HWND parent = window_ && IsWindowVisible(window_->handle()) ? window_->handle() : owner_;
     MessageBoxW(parent, text.c_str(), title_.c_str(), MB_ICONSTOP | MB_OK);
 }

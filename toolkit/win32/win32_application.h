@@ -16,7 +16,7 @@ namespace toolkit::win32 {
 
 class Win32Application : public Application {
   public:
-    // Registers "TJPEGImage", loads the icon and creates the owner window.
+    // Registers the JPEG picture class, loads the icon and creates the owner window.
     // Throws where the window cannot be made.
     Win32Application();
     ~Win32Application() override;

@@ -7,14 +7,18 @@ if(VELMORRA_PLATFORM STREQUAL "x11")
 
     add_library(velmorra_x11 STATIC
         connection.cpp
+        event_pump.cpp
         frame_hints.cpp
         ico_reader.cpp
         image_output.cpp
         input_map.cpp
         main_window.cpp
+        main_window_events.cpp
+        main_window_paint.cpp
         message_box.cpp
         placement.cpp
         stop_signals.cpp
+        window_move.cpp
         x11_application.cpp)
     target_include_directories(velmorra_x11 PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(velmorra_x11

@@ -1,6 +1,7 @@
 #include "toolkit/x11/connection.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -68,20 +69,8 @@ Connection::Connection() {
     if (XGetWindowAttributes(display_, root_, &root_attributes))
         has_wm_ = (root_attributes.all_event_masks & SubstructureRedirectMask) != 0;
 
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display_, root_, atoms_.net_supported, 0, 4096, False, XA_ATOM, &type,
-                           &format, &count, &after, &data) == Success &&
-        data) {
-        if (type == XA_ATOM && format == 32) {
-            const auto* list = reinterpret_cast<const Atom*>(data);
-            supported_.assign(list, list + count);
-        }
-        XFree(data);
-    }
+    for (const long atom : read_property(root_, atoms_.net_supported, XA_ATOM, 4096))
+        supported_.push_back(static_cast<Atom>(atom));
 }
 
 Connection::~Connection() {
@@ -95,6 +84,62 @@ bool Connection::supports(Atom atom) const {
 std::string Connection::resources() const {
     const char* text = XResourceManagerString(display_);
     return text ? text : "";
+}
+
+std::vector<long> Connection::read_property(Window window, Atom property, Atom type,
+                                            long max_items) const {
+    std::vector<long> items;
+    Atom actual_type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display_, window, property, 0, max_items, False, type, &actual_type,
+                           &format, &count, &after, &data) != Success ||
+        !data)
+        return items;
+    // Xlib hands 32-bit items over as longs.
+    if (actual_type == type && format == 32) {
+        const auto* values = reinterpret_cast<const long*>(data);
+        items.assign(values, values + count);
+    }
+    XFree(data);
+    return items;
+}
+
+void Connection::send_to_window_manager(Window window, Atom message,
+                                        const std::array<long, 5>& data) const {
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = window;
+    request.xclient.message_type = message;
+    request.xclient.format = 32;
+    for (std::size_t i = 0; i < data.size(); ++i) request.xclient.data.l[i] = data[i];
+    XSendEvent(display_, root_, False, SubstructureNotifyMask | SubstructureRedirectMask, &request);
+}
+
+void Connection::set_title_type_and_protocols(Window window, std::string_view title,
+                                              Atom type) const {
+    const std::string text(title);
+    XTextProperty name{};
+    name.value = reinterpret_cast<unsigned char*>(const_cast<char*>(text.c_str()));
+    name.encoding = XA_STRING;
+    name.format = 8;
+    name.nitems = text.size();
+    XSetWMName(display_, window, &name);
+    XSetWMIconName(display_, window, &name);
+    XChangeProperty(display_, window, atoms_.net_wm_name, atoms_.utf8_string, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text.data()),
+                    static_cast<int>(text.size()));
+    Atom protocols[] = {atoms_.wm_delete_window};
+    XSetWMProtocols(display_, window, protocols, 1);
+    XChangeProperty(display_, window, atoms_.net_wm_window_type, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&type), 1);
+}
+
+bool Connection::is_close_request(const XEvent& event) const {
+    return event.type == ClientMessage && event.xclient.message_type == atoms_.wm_protocols &&
+           static_cast<Atom>(event.xclient.data.l[0]) == atoms_.wm_delete_window;
 }
 
 }  // namespace toolkit::x11

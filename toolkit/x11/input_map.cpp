@@ -56,4 +56,22 @@ std::optional<MouseButton> mouse_button_from_x(unsigned int button) {
     }
 }
 
+std::optional<Time> input_time(const XEvent& event) {
+    switch (event.type) {
+        case KeyPress:
+        case KeyRelease:
+            return event.xkey.time;
+        case ButtonPress:
+        case ButtonRelease:
+            return event.xbutton.time;
+        case MotionNotify:
+            return event.xmotion.time;
+        case EnterNotify:
+        case LeaveNotify:
+            return event.xcrossing.time;
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace toolkit::x11

@@ -157,7 +157,7 @@ Bitmap decode_jpeg(std::span<const std::uint8_t> data) {
 }
 
 void register_jpeg(PictureFormats& formats) {
-    formats.register_format("TJPEGImage", {"jpeg", "jpg"}, decode_jpeg);
+    formats.register_format(kJpegPictureClass, {"jpeg", "jpg"}, decode_jpeg);
 }
 
 }  // namespace toolkit::x11

@@ -13,7 +13,7 @@ namespace toolkit::x11 {
 // to hold; never ends the process and prints nothing.
 Bitmap decode_jpeg(std::span<const std::uint8_t> data);
 
-// Registers decode_jpeg as the picture class "TJPEGImage" for "jpeg" and "jpg".
+// Registers decode_jpeg as the JPEG picture class (kJpegPictureClass) for "jpeg" and "jpg".
 void register_jpeg(PictureFormats& formats);
 
 }  // namespace toolkit::x11

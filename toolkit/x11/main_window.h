@@ -1,5 +1,7 @@
 // The form's native window: a fixed-size, dialog-framed top-level window that shows the
-// form's pixels from a back buffer and turns X events into the form's input.
+// form's pixels from a back buffer and turns X events into the form's input. Its set-up and
+// showing are in main_window.cpp, its painting in main_window_paint.cpp, its events in
+// main_window_events.cpp; the move is a WindowMove, the first position comes from placement.
 #pragma once
 
 #include <bitset>
@@ -17,6 +19,7 @@
 #include "toolkit/x11/connection.h"
 #include "toolkit/x11/image_output.h"
 #include "toolkit/x11/placement.h"
+#include "toolkit/x11/window_move.h"
 #include "toolkit/x11/xlib.h"
 
 namespace toolkit::x11 {
@@ -52,36 +55,26 @@ class MainWindow final : public WindowHost {
     void perform(unsigned message, std::uintptr_t wparam, std::intptr_t lparam) override;
 
   private:
-    struct Press {
-        unsigned button = 0;
-        int x = 0;
-        int y = 0;
-        int x_root = 0;
-        int y_root = 0;
-        Time time = CurrentTime;
-    };
-    // The move by hand, where no window manager runs one.
-    struct Move {
-        unsigned button = 0;
-        Point pointer_start;
-        Point window_start;
-    };
-
     void set_properties();
-    void fill_beyond_client(const Rect& area);
-    void finish_setup();
     void set_size_hints(Point origin);
-    FrameExtents frame_extents_for_centring();
-    FrameExtents read_frame_extents();
-    Rect primary_monitor();
-    void start_move();
-    bool button_still_down(unsigned button);
-    void cancel_wm_move();
-    bool handle_move(const XEvent& event);
-    void on_key(XKeyEvent& event, bool press);
-    void on_button(const XButtonEvent& event, bool press);
-    void on_focus(const XFocusChangeEvent& event, bool in);
+    void finish_setup();
+    void fill_beyond_client(const Rect& area);
     void run(const std::function<void()>& work) { guard_(work); }
+
+    // One handler an event type, each the step from an X event to the form.
+    void on_mapping(XMappingEvent& event);
+    void on_expose(const XExposeEvent& event);
+    void on_key(XKeyEvent& event, bool press);
+    void on_button_press(const XButtonEvent& event);
+    void on_button_release(const XButtonEvent& event);
+    void on_motion(const XEvent& event);
+    void on_enter(const XCrossingEvent& event);
+    void on_leave(const XCrossingEvent& event);
+    void on_focus(const XFocusChangeEvent& event, bool in);
+    void on_map();
+    void on_unmap();
+    void on_client_message(const XEvent& event, bool modal);
+    void on_destroy();
 
     Connection& connection_;
     Display* display_;
@@ -89,11 +82,11 @@ class MainWindow final : public WindowHost {
     std::function<void(const std::function<void()>&)> guard_;
     std::span<const std::uint8_t> icon_file_;
     Size size_;
+    PixelBuffer back_buffer_;
+    ImageOutput output_;
     Window window_ = 0;
     GC gc_ = nullptr;
     Cursor cursor_ = 0;
-    PixelBuffer back_buffer_;
-    ImageOutput output_;
 
     PaintQueue pending_paint_;
     std::vector<Rect> pending_put_;
@@ -105,10 +98,9 @@ class MainWindow final : public WindowHost {
     FrameExtents frame_;
 
     std::bitset<256> keys_down_;
-    std::optional<Press> press_;
-    std::optional<Move> move_;
-    // The button of a move handed to the window manager, until its release is seen.
-    unsigned wm_move_button_ = 0;
+    // The press being handed to the form, for a move it may ask for.
+    std::optional<PointerPress> press_;
+    WindowMove move_;
     Time last_time_ = CurrentTime;
 };
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/x11/event_pump.h"
 #include "toolkit/x11/frame_hints.h"
 #include "toolkit/x11/image_output.h"
 
@@ -72,15 +73,15 @@ void draw_stop_sign(PixelBuffer& target, Point at) {
     }
 }
 
-struct Layout {
+struct BoxLayout {
     Size size;
     Point text_at;
     int line_height = 0;
     Rect button;
 };
 
-Layout lay_out(TextService& text, const std::vector<std::string>& lines) {
-    Layout l;
+BoxLayout lay_out(TextService& text, const std::vector<std::string>& lines) {
+    BoxLayout l;
     int text_width = 0;
     l.line_height = std::max(1, text.measure(kFont, "0").height);
     for (const std::string& line : lines)
@@ -97,7 +98,7 @@ Layout lay_out(TextService& text, const std::vector<std::string>& lines) {
     return l;
 }
 
-void paint(PixelBuffer& target, TextService& text, const Layout& l,
+void paint(PixelBuffer& target, TextService& text, const BoxLayout& l,
            const std::vector<std::string>& lines, bool pressed) {
     target.fill(target.bounds(), kFace.pixel());
     draw_stop_sign(target, {kMargin, kMargin});
@@ -115,132 +116,165 @@ void paint(PixelBuffer& target, TextService& text, const Layout& l,
               "OK", kText);
 }
 
+// The box's window: built over its owner, painted from its own pixels, closed by its
+// button, Enter, Space, Esc or its close box.
+class MessageWindow {
+  public:
+    MessageWindow(const Connection& connection, TextService& text, std::string_view title,
+                  std::string_view message, MainWindow* owner);
+    ~MessageWindow();
+    MessageWindow(const MessageWindow&) = delete;
+    MessageWindow& operator=(const MessageWindow&) = delete;
+
+    Window id() const { return window_; }
+    bool closed() const { return closed_; }
+    void handle(const XEvent& event);
+
+  private:
+    Window create_window(Point origin) const;
+    void set_properties(std::string_view title, Point origin, MainWindow* owner);
+    void on_button(const XButtonEvent& event);
+
+    const Connection& connection_;
+    Display* display_;
+    TextService& text_;
+    std::vector<std::string> lines_;
+    BoxLayout layout_;
+    PixelBuffer pixels_;
+    ImageOutput output_;
+    Window window_ = 0;
+    GC gc_ = nullptr;
+    bool pressed_ = false;
+    bool closed_ = false;
+};
+
+MessageWindow::MessageWindow(const Connection& connection, TextService& text,
+                             std::string_view title, std::string_view message, MainWindow* owner)
+    : connection_(connection),
+      display_(connection.display()),
+      text_(text),
+      lines_(wrap(text, message)),
+      layout_(lay_out(text, lines_)),
+      pixels_(layout_.size.width, layout_.size.height),
+      output_(display_, DefaultVisual(display_, connection.screen()),
+              DefaultDepth(display_, connection.screen()), pixels_) {
+    paint(pixels_, text_, layout_, lines_, pressed_);
+    const int screen = connection.screen();
+    const Rect over =
+        owner ? owner->screen_area()
+              : Rect{0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen)};
+    const Point origin{std::max(0, over.left + (over.width() - layout_.size.width) / 2),
+                       std::max(0, over.top + (over.height() - layout_.size.height) / 2)};
+    window_ = create_window(origin);
+    set_properties(title, origin, owner);
+    gc_ = XCreateGC(display_, window_, 0, nullptr);
+    XMapRaised(display_, window_);
+}
+
+MessageWindow::~MessageWindow() {
+    XFreeGC(display_, gc_);
+    XDestroyWindow(display_, window_);
+}
+
+Window MessageWindow::create_window(Point origin) const {
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = kFace.pixel();
+    attributes.event_mask =
+        ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+    return XCreateWindow(display_, connection_.root(), origin.x, origin.y,
+                         static_cast<unsigned>(layout_.size.width),
+                         static_cast<unsigned>(layout_.size.height), 0, CopyFromParent, InputOutput,
+                         CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+}
+
+void MessageWindow::set_properties(std::string_view title, Point origin, MainWindow* owner) {
+    const Atoms& a = connection_.atoms();
+    connection_.set_title_type_and_protocols(window_, title, a.net_wm_window_type_dialog);
+    XSizeHints size{};
+    size.flags = USPosition | PMinSize | PMaxSize;
+    size.x = origin.x;
+    size.y = origin.y;
+    size.min_width = size.max_width = layout_.size.width;
+    size.min_height = size.max_height = layout_.size.height;
+    XWMHints hints{};
+    hints.flags = InputHint;
+    hints.input = True;
+    XSetWMProperties(display_, window_, nullptr, nullptr, nullptr, 0, &size, &hints, nullptr);
+    const Atom state = a.net_wm_state_modal;
+    XChangeProperty(display_, window_, a.net_wm_state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&state), 1);
+    request_dialog_frame(connection_, window_);
+    if (owner) XSetTransientForHint(display_, window_, owner->id());
+}
+
+void MessageWindow::handle(const XEvent& event) {
+    switch (event.type) {
+        case Expose:
+            output_.put(window_, gc_,
+                        Rect::from_size(event.xexpose.x, event.xexpose.y, event.xexpose.width,
+                                        event.xexpose.height));
+            break;
+        case MapNotify:
+            if (!connection_.has_window_manager())
+                XSetInputFocus(display_, window_, RevertToPointerRoot, CurrentTime);
+            break;
+        case KeyPress: {
+            const KeySym sym = XLookupKeysym(const_cast<XKeyEvent*>(&event.xkey), 0);
+            closed_ = sym == XK_Return || sym == XK_KP_Enter || sym == XK_space || sym == XK_Escape;
+            break;
+        }
+        case ButtonPress:
+        case ButtonRelease:
+            on_button(event.xbutton);
+            break;
+        case ClientMessage:
+            closed_ = connection_.is_close_request(event);
+            break;
+        case DestroyNotify:
+            closed_ = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void MessageWindow::on_button(const XButtonEvent& event) {
+    if (event.button != Button1) return;
+    const bool inside = layout_.button.contains({event.x, event.y});
+    const bool press = event.type == ButtonPress;
+    if (!press && pressed_ && inside) closed_ = true;
+    if (pressed_ != (press && inside)) {
+        pressed_ = press && inside;
+        paint(pixels_, text_, layout_, lines_, pressed_);
+        output_.put(window_, gc_, layout_.button);
+    }
+}
+
 }  // namespace
 
 bool run_message_box(Connection& connection, TextService& text, const StopSignals& signals,
                      std::string_view title, std::string_view message, MainWindow* owner) {
     Display* display = connection.display();
-    const Atoms& a = connection.atoms();
-    const int screen = connection.screen();
-    const std::vector<std::string> lines = wrap(text, message);
-    const Layout layout = lay_out(text, lines);
-    PixelBuffer pixels(layout.size.width, layout.size.height);
-    bool pressed = false;
-    paint(pixels, text, layout, lines, pressed);
-    ImageOutput output(display, DefaultVisual(display, screen), DefaultDepth(display, screen),
-                       pixels);
-
-    const Rect over =
-        owner ? owner->screen_area()
-              : Rect{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
-    const Point origin{std::max(0, over.left + (over.width() - layout.size.width) / 2),
-                       std::max(0, over.top + (over.height() - layout.size.height) / 2)};
-    XSetWindowAttributes attributes{};
-    attributes.background_pixel = kFace.pixel();
-    attributes.event_mask =
-        ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
-    const Window box = XCreateWindow(
-        display, connection.root(), origin.x, origin.y, static_cast<unsigned>(layout.size.width),
-        static_cast<unsigned>(layout.size.height), 0, CopyFromParent, InputOutput, CopyFromParent,
-        CWBackPixel | CWEventMask, &attributes);
-    const std::string name(title);
-    XTextProperty text_property{};
-    text_property.value = reinterpret_cast<unsigned char*>(const_cast<char*>(name.c_str()));
-    text_property.encoding = XA_STRING;
-    text_property.format = 8;
-    text_property.nitems = name.size();
-    XSizeHints size{};
-    size.flags = USPosition | PMinSize | PMaxSize;
-    size.x = origin.x;
-    size.y = origin.y;
-    size.min_width = size.max_width = layout.size.width;
-    size.min_height = size.max_height = layout.size.height;
-    XWMHints hints{};
-    hints.flags = InputHint;
-    hints.input = True;
-    XSetWMProperties(display, box, &text_property, &text_property, nullptr, 0, &size, &hints,
-                     nullptr);
-    XChangeProperty(display, box, a.net_wm_name, a.utf8_string, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(name.data()),
-                    static_cast<int>(name.size()));
-    Atom protocols[] = {a.wm_delete_window};
-    XSetWMProtocols(display, box, protocols, 1);
-    const Atom type = a.net_wm_window_type_dialog;
-    XChangeProperty(display, box, a.net_wm_window_type, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&type), 1);
-    const Atom state = a.net_wm_state_modal;
-    XChangeProperty(display, box, a.net_wm_state, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&state), 1);
-    request_dialog_frame(connection, box);
-    if (owner) XSetTransientForHint(display, box, owner->id());
-    GC gc = XCreateGC(display, box, 0, nullptr);
-    XMapRaised(display, box);
-
-    bool closed = false;
-    bool stopped = false;
-    while (!closed) {
-        while (!closed && XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.xany.window != box) {
-                if (owner) owner->handle(event, true);
-                continue;
-            }
-            switch (event.type) {
-                case Expose:
-                    output.put(box, gc,
-                               Rect::from_size(event.xexpose.x, event.xexpose.y,
-                                               event.xexpose.width, event.xexpose.height));
-                    break;
-                case MapNotify:
-                    if (!connection.has_window_manager())
-                        XSetInputFocus(display, box, RevertToPointerRoot, CurrentTime);
-                    break;
-                case KeyPress: {
-                    const KeySym sym = XLookupKeysym(&event.xkey, 0);
-                    closed = sym == XK_Return || sym == XK_KP_Enter || sym == XK_space ||
-                             sym == XK_Escape;
-                    break;
-                }
-                case ButtonPress:
-                case ButtonRelease: {
-                    if (event.xbutton.button != Button1) break;
-                    const bool inside = layout.button.contains({event.xbutton.x, event.xbutton.y});
-                    const bool press = event.type == ButtonPress;
-                    if (!press && pressed && inside) closed = true;
-                    if (pressed != (press && inside)) {
-                        pressed = press && inside;
-                        paint(pixels, text, layout, lines, pressed);
-                        output.put(box, gc, layout.button);
-                    }
-                    break;
-                }
-                case ClientMessage:
-                    closed = event.xclient.message_type == a.wm_protocols &&
-                             static_cast<Atom>(event.xclient.data.l[0]) == a.wm_delete_window;
-                    break;
-                case DestroyNotify:
-                    closed = true;
-                    break;
-                default:
-                    break;
-            }
-        }
-        if (closed) break;
-        if (owner) owner->flush();
-        if (XPending(display) > 0) continue;
-        if (!signals.wait_for(display)) {
-            stopped = true;
-            break;
-        }
+    bool finished = false;
+    {
+        MessageWindow box(connection, text, title, message, owner);
+        finished = pump_events(
+            display, signals, [&] { return box.closed(); },
+            [&](XEvent& event) {
+                if (event.xany.window == box.id())
+                    box.handle(event);
+                else if (owner)
+                    owner->handle(event, true);
+            },
+            [&] {
+                if (owner) owner->flush();
+            });
     }
-    XFreeGC(display, gc);
-    XDestroyWindow(display, box);
     // Without a window manager nobody hands the focus back to the window the box was over.
     if (owner && !connection.has_window_manager())
         XSetInputFocus(display, owner->id(), RevertToPointerRoot, CurrentTime);
     XFlush(display);
-    return !stopped;
+    return finished;
 }
 
 }  // namespace toolkit::x11

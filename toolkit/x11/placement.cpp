@@ -1,22 +1,50 @@
 #include "toolkit/x11/placement.h"
 
+#include <X11/Xatom.h>
+#include <X11/extensions/Xrandr.h>
+#include <poll.h>
+
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 
 namespace toolkit::x11 {
 
-Point centred_outer_origin(const Rect& monitor, const Rect& desktop, Size client,
-                           const FrameExtents& frame) {
-    const int outer_width = client.width + frame.left + frame.right;
-    const int outer_height = client.height + frame.top + frame.bottom;
-    // Integer division truncates toward zero, also where the window is the larger.
-    const int left = monitor.left + (monitor.width() - outer_width) / 2;
-    const int top = monitor.top + (monitor.height() - outer_height) / 2;
-    return {std::max(left, desktop.left), std::max(top, desktop.top)};
+namespace {
+
+// How long a window manager may take to say how thick its frame will be: it answers within
+// a millisecond or two, but a loaded machine can hold it up far longer.
+constexpr auto kFrameExtentsWait = std::chrono::milliseconds(1000);
+
+// Waits until the window manager sets _NET_FRAME_EXTENTS on `window`, or the time is up.
+void wait_for_frame_extents(const Connection& connection, Window window) {
+    Display* display = connection.display();
+    const auto deadline = std::chrono::steady_clock::now() + kFrameExtentsWait;
+    struct Match {
+        Window window;
+        Atom atom;
+    } match{window, connection.atoms().net_frame_extents};
+    auto is_extents = [](Display*, XEvent* e, XPointer arg) -> Bool {
+        const auto* m = reinterpret_cast<const Match*>(arg);
+        return e->type == PropertyNotify && e->xproperty.window == m->window &&
+               e->xproperty.atom == m->atom;
+    };
+    XEvent event{};
+    while (!XCheckIfEvent(display, &event, is_extents, reinterpret_cast<XPointer>(&match))) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        pollfd p{ConnectionNumber(display), POLLIN, 0};
+        poll(&p, 1, static_cast<int>(left.count()));
+    }
 }
 
-namespace {
+Rect whole_screen(const Connection& connection) {
+    Display* display = connection.display();
+    const int screen = connection.screen();
+    return {0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
+}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -26,6 +54,64 @@ std::string_view trim(std::string_view s) {
 }
 
 }  // namespace
+
+FrameExtents read_frame_extents(const Connection& connection, Window window) {
+    const std::vector<long> v =
+        connection.read_property(window, connection.atoms().net_frame_extents, XA_CARDINAL, 4);
+    if (v.size() != 4) return {};
+    return {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
+            static_cast<int>(v[3])};
+}
+
+FrameExtents frame_extents_before_mapping(const Connection& connection, Window window,
+                                          const std::function<void()>& meanwhile) {
+    const Atom request = connection.atoms().net_request_frame_extents;
+    if (!connection.has_window_manager() || !connection.supports(request)) return {};
+    connection.send_to_window_manager(window, request);
+    XFlush(connection.display());
+    meanwhile();
+    wait_for_frame_extents(connection, window);
+    return read_frame_extents(connection, window);
+}
+
+Rect primary_monitor(const Connection& connection) {
+    Display* display = connection.display();
+    const Rect whole = whole_screen(connection);
+    int event_base = 0;
+    int error_base = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XRRQueryExtension(display, &event_base, &error_base) ||
+        !XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 3))
+        return whole;
+    const RROutput primary = XRRGetOutputPrimary(display, connection.root());
+    if (primary == None) return whole;
+    Rect monitor = whole;
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, connection.root());
+    if (!resources) return whole;
+    if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, primary)) {
+        if (output->crtc != None) {
+            if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc)) {
+                if (crtc->width > 0 && crtc->height > 0)
+                    monitor = Rect::from_size(crtc->x, crtc->y, static_cast<int>(crtc->width),
+                                              static_cast<int>(crtc->height));
+                XRRFreeCrtcInfo(crtc);
+            }
+        }
+        XRRFreeOutputInfo(output);
+    }
+    XRRFreeScreenResources(resources);
+    return monitor;
+}
+
+Point first_position(const Connection& connection, Size client, const FrameExtents& frame) {
+    return centred_outer_origin(primary_monitor(connection), whole_screen(connection), client,
+                                frame);
+}
+
+int screen_pixels_per_inch(const Connection& connection) {
+    return xft_dpi(connection.resources()).value_or(96);
+}
 
 std::optional<int> xft_dpi(std::string_view resources) {
     std::optional<int> found;

@@ -1,26 +1,37 @@
-// Where the window goes on its first showing: centred on the primary monitor, its frame
-// included, never beyond the top-left of the virtual desktop.
+// What the desktop says about where the window goes and how large it is drawn: the frame the
+// window manager adds (_NET_FRAME_EXTENTS), the primary monitor (XRandR) and the screen's
+// density (Xft.dpi). These numbers come from other clients and are read here alone; the
+// window's first position follows from them by the toolkit's centring rule.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
-#include "toolkit/core/geometry.h"
+#include "toolkit/core/layout.h"
+#include "toolkit/x11/connection.h"
 
 namespace toolkit::x11 {
 
-// Thicknesses of the frame a window manager adds around the client area.
-struct FrameExtents {
-    int left = 0;
-    int right = 0;
-    int top = 0;
-    int bottom = 0;
-};
+// The frame around `window` as the window manager last set it; none where it has not.
+FrameExtents read_frame_extents(const Connection& connection, Window window);
 
-// Top-left of the outer (framed) window: monitor origin plus half the free space, halved
-// toward zero, then raised to the desktop's left and top edges where it lies beyond them.
-Point centred_outer_origin(const Rect& monitor, const Rect& desktop, Size client,
-                           const FrameExtents& frame);
+// Asks the window manager how thick the frame of the not yet mapped `window` will be, runs
+// `meanwhile` (the first paint), then waits up to a second for the answer. No frame where no
+// window manager runs or it does not answer such requests.
+FrameExtents frame_extents_before_mapping(const Connection& connection, Window window,
+                                          const std::function<void()>& meanwhile);
+
+// The primary monitor's area on the root window; the whole screen where XRandR (1.3 or
+// later) names none.
+Rect primary_monitor(const Connection& connection);
+
+// Where the framed window of `client` size is first shown: centred on the primary monitor,
+// never beyond the top-left of the screen.
+Point first_position(const Connection& connection, Size client, const FrameExtents& frame);
+
+// The screen's density for the window's layout: Xft.dpi where it is set, else 96.
+int screen_pixels_per_inch(const Connection& connection);
 
 // Xft.dpi from the text of the X resource database, rounded; none where it is not set or
 // not a positive number.

@@ -5,6 +5,7 @@
 
 #include "resources/resources.h"
 #include "toolkit/platform.h"
+#include "toolkit/x11/event_pump.h"
 #include "toolkit/x11/jpeg_turbo.h"
 #include "toolkit/x11/message_box.h"
 #include "toolkit/x11/placement.h"
@@ -32,7 +33,7 @@ PictureFormats picture_formats() {
 }  // namespace
 
 X11Application::X11Application() : pictures_(picture_formats()) {
-    pixels_per_inch_ = xft_dpi(connection_.resources()).value_or(96);
+    pixels_per_inch_ = screen_pixels_per_inch(connection_);
 }
 
 X11Application::~X11Application() {
@@ -59,19 +60,11 @@ Form& X11Application::create_form(const FormFactory& factory) {
 
 void X11Application::run() {
     if (!window_) return;
-    Display* display = connection_.display();
     window_->show();
-    while (!stopping_ && !window_->close_requested()) {
-        while (!stopping_ && !window_->close_requested() && XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            window_->handle(event, false);
-        }
-        if (stopping_ || window_->close_requested()) break;
-        window_->flush();
-        if (XPending(display) > 0) continue;
-        if (!signals_.wait_for(display)) stopping_ = true;
-    }
+    const bool finished = pump_events(
+        connection_.display(), signals_, [this] { return stopping_ || window_->close_requested(); },
+        [this](XEvent& event) { window_->handle(event, false); }, [this] { window_->flush(); });
+    if (!finished) stopping_ = true;
     form_->attach(nullptr);
 }
 
