@@ -146,6 +146,7 @@ Control* Form::control_at(Point p) const {
 
 void Form::invalidate(const FlatButton& button) {
     if (host_) host_->invalidate(button.bounds(), false);
+    if (observer_) observer_->button_changed(button);
 }
 
 void Form::click(FlatButton& button) {

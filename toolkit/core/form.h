@@ -112,6 +112,14 @@ struct FormServices {
     Rgb highlight{0, 120, 215};
 };
 
+// Told when a button may look different: its state, the focus or the window's activation
+// changed. Assistive technologies follow the form through it.
+class FormObserver {
+  public:
+    virtual ~FormObserver() = default;
+    virtual void button_changed(const FlatButton& button) = 0;
+};
+
 class Form : public Component {
   public:
     Form(const FormDescription& description, const FormServices& services);
@@ -131,6 +139,8 @@ class Form : public Component {
     PictureControl& picture() { return *picture_; }
     std::span<const std::unique_ptr<FlatButton>> buttons() const { return buttons_; }
     FlatButton* find_button(std::string_view name) const;
+    // The buttons in the order Tab visits them.
+    std::span<FlatButton* const> tab_sequence_buttons() const { return tab_order_; }
     // The control a press at `p` goes to: the front-most button that holds it, else the
     // picture, which fills the client area; null outside the client area.
     Control* control_at(Point p) const;
@@ -157,6 +167,11 @@ class Form : public Component {
     void key_up(Key key, ShiftState shift);
 
     void focus(FlatButton& button);
+    // Clicks a button by other means than mouse or keyboard, as an assistive technology's
+    // default action does: its handler runs once.
+    void perform_click(FlatButton& button) { click(button); }
+    // One observer at a time; null stops the notices.
+    void observe(FormObserver* observer) { observer_ = observer; }
     // Sets the look of a button directly, for previews of each state.
     void preview_hot(FlatButton* button);
     void preview_pressed(FlatButton& button, bool pressed);
@@ -208,6 +223,7 @@ class Form : public Component {
     FlatButton* hot_ = nullptr;
     // The button the left mouse button was pressed on, while it is held.
     FlatButton* mouse_owner_ = nullptr;
+    FormObserver* observer_ = nullptr;
 };
 
 }  // namespace toolkit

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "toolkit/core/layout.h"
+#include "toolkit/win32/accessible_client.h"
 #include "toolkit/win32/input_win32.h"
 #include "toolkit/win32/wide_text.h"
 
@@ -57,6 +58,7 @@ FormWindow::FormWindow(Application& app, Form& form, GdiTextService& text, HWND 
                             outer.bottom - outer.top, owner, nullptr, GetModuleHandleW(nullptr),
                             nullptr);
     if (!hwnd_) throw std::runtime_error("The window cannot be created");
+    accessibility_ = std::make_unique<ClientAccessibility>(app_, form_, hwnd_);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&window_proc));
     keep_only_move_and_close();
@@ -251,7 +253,18 @@ LRESULT FormWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_ENDSESSION:
             if (wparam && hooks_.end_session) hooks_.end_session();
             return 0;
+        case WM_GETOBJECT:
+            if (accessibility_)
+                if (const auto answer = accessibility_->get_object(wparam, lparam)) return *answer;
+            break;
+        case WM_SETFOCUS:
+            if (accessibility_) accessibility_->window_focused();
+            break;
+        case WM_KILLFOCUS:
+            if (accessibility_) accessibility_->window_unfocused();
+            break;
         case WM_DESTROY:
+            accessibility_.reset();
             PostQuitMessage(0);
             return 0;
         default:

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,8 @@
 #include "toolkit/win32/gdi_text.h"
 
 namespace toolkit::win32 {
+
+class ClientAccessibility;
 
 // What the window asks of the application around it.
 struct ApplicationHooks {
@@ -67,6 +70,8 @@ class FormWindow : public WindowHost {
     PaintQueue pending_;
     bool shown_before_ = false;
     bool tracking_leave_ = false;
+    // What screen readers see of the client area; gone with the window.
+    std::unique_ptr<ClientAccessibility> accessibility_;
 };
 
 }  // namespace toolkit::win32
