@@ -1,14 +1,14 @@
 #!/bin/sh
 # Installs the Debian packages the menu needs: `build` for building and running it on Linux,
 # `test` for everything the tests need as well (the Windows cross-build, Wine, a virtual
-# X server with a window manager). Run as root.
+# X server with a window manager, xorriso for the disc image). Run as root.
 set -eu
 
 build="cmake g++ make pkg-config libx11-dev libxrandr-dev libfreetype-dev libfontconfig-dev
 libjpeg62-turbo-dev libpng-dev fonts-liberation xvfb openbox x11-utils imagemagick python3"
 test="$build libgtest-dev libgmock-dev libbenchmark-dev libxfixes-dev xdotool x11-xserver-utils x11-apps strace bc
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64 fonts-wine
-clang-format"
+clang-format xorriso"
 
 case "${1:-build}" in
     build) packages=$build ;;
