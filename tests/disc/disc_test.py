@@ -527,7 +527,7 @@ BAD_INPUT = [
 
 
 def run_bad(case, fx, case_root):
-    env = case.env(fx, case_root) if case.env else {}
+    env = dict(case.env(fx, case_root) if case.env else {}, TMPDIR=str(case_root / "tmp"))
     args = case.args(fx) if case.args else default_args(fx)
     if not case.interrupt:
         return make_disc(args, env, as_user=case.as_user)
@@ -554,6 +554,7 @@ def problems_of(case, fx, case_root):
     old = fx.out / "disc.iso"
     old.write_bytes(b"the image made before")
     case.prepare(fx, case_root)
+    (case_root / "tmp").mkdir()
     payload_before = tree(fx.payload)
     code, out, err = run_bad(case, fx, case_root)
     problems = []
@@ -569,6 +570,8 @@ def problems_of(case, fx, case_root):
     left = sorted(p.name for p in fx.out.iterdir())
     if left != ["disc.iso"]:
         problems.append("the output folder holds %s" % left)
+    if os.listdir(case_root / "tmp"):
+        problems.append("left in TMPDIR: %s" % os.listdir(case_root / "tmp"))
     made = old.read_bytes() != b"the image made before"
     if made != case.image:
         problems.append("an image was made" if made else "no image was made")
