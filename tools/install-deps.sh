@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs the Debian packages the menu needs: `build` for building and running it on Linux,
 # `test` for everything the tests need as well (the Windows cross-builds, x86-64 and 32-bit
-# x86, Wine, a virtual X server with a window manager). Run as root. Never wine32: the
-# machines' kernel runs no 32-bit process, and it breaks the wine command.
+# x86, Wine, a virtual X server with a window manager, xorriso for the disc image). Run as
+# root. Never wine32: the machines' kernel runs no 32-bit process, and it breaks the wine
+# command.
 set -eu
 
 build="cmake g++ make pkg-config libx11-dev libxrandr-dev libfreetype-dev libfontconfig-dev
@@ -10,7 +11,7 @@ libjpeg62-turbo-dev libpng-dev fonts-liberation xvfb openbox x11-utils imagemagi
 test="$build libgtest-dev libgmock-dev libbenchmark-dev libxfixes-dev xdotool x11-xserver-utils x11-apps feh strace bc
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 mingw-w64-tools wine wine64 fonts-wine
-clang-format"
+clang-format xorriso"
 
 case "${1:-build}" in
     build) packages=$build ;;
