@@ -367,11 +367,26 @@ void RunningMenu::release(int button) const {
     run("xdotool mouseup " + std::to_string(button));
 }
 
+void RunningMenu::wait_until_keys_reach_the_menu() const {
+    // A program the menu has just started may hold the focus for a moment before it goes
+    // (Wine activates its window briefly); a key typed then would be that program's.
+    Display* d = session_.display();
+    int steady = 0;
+    wait_until(
+        [&] {
+            steady = active_window(d) == windows_.main ? steady + 1 : 0;
+            return steady >= 5;
+        },
+        10s);
+}
+
 void RunningMenu::keys(const std::string& xdotool_keys) const {
+    wait_until_keys_reach_the_menu();
     run("xdotool key --delay 80 " + xdotool_keys);
 }
 
 void RunningMenu::hold_key(const std::string& key, std::chrono::milliseconds held) const {
+    wait_until_keys_reach_the_menu();
     run("xdotool keydown " + key);
     std::this_thread::sleep_for(held);
     run("xdotool keyup " + key);

@@ -97,6 +97,8 @@ class RunningMenu {
 
   private:
     bool shows_a_button_frame() const;
+    // Waits until the menu has been the active window for a little while.
+    void wait_until_keys_reach_the_menu() const;
 
     WineSession& session_;
     std::string log_;
