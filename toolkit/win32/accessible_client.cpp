@@ -109,7 +109,7 @@ HRESULT give_string(std::string_view text, BSTR* out) {
     const auto allocate = late_functions().sys_alloc_string;
     if (!allocate) return E_OUTOFMEMORY;
     try {
-        *out = allocate(widen_utf8(text).c_str());
+        *out = allocate(widen(text, CP_UTF8).c_str());
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
