@@ -375,8 +375,10 @@ TEST_F(WineAccessibility, AnObjectHeldInProcessPastTheWindowsEndIsDisconnected) 
     const std::string probe = session_->folder() + "/a11y_lifetime.exe";
     std::string build = cxx + " -std=c++20 -Os -s -static -I'" + sources + "/../..' -o '" + probe +
                         "' '" + sources + "/a11y_lifetime.cpp'";
-    for (const char* lib : {"ui/libvelmorra_ui.a", "resources/libvelmorra_resources.a",
-                            "toolkit/win32/libvelmorra_win32.a", "toolkit/core/libvelmorra_core.a"})
+    for (const char* lib :
+         {"ui/libvelmorra_ui.a", "resources/libvelmorra_resources.a",
+          "toolkit/win32/libvelmorra_win32.a", "toolkit/win32/libvelmorra_wide_text.a",
+          "toolkit/core/libvelmorra_core.a"})
         build += " '" + windows_build + "/" + lib + "'";
     build += std::string(kClientLibraries) + " -lgdi32 -luser32";
     ASSERT_EQ(e2e::run(build), 0) << build;
