@@ -371,20 +371,10 @@ std::optional<LRESULT> ClientAccessibility::get_object(WPARAM wparam, LPARAM lpa
     return result;
 }
 
-void ClientAccessibility::window_focused() {
-    has_focus_ = true;
-    if (const std::optional<int> child = model_.focus(); child && *child != CHILDID_SELF)
-        NotifyWinEvent(EVENT_OBJECT_FOCUS, window_, OBJID_CLIENT, *child);
-}
-
-void ClientAccessibility::window_unfocused() {
-    has_focus_ = false;
-}
-
 void ClientAccessibility::focus_moved(int child) {
-    // Until the window has the keyboard focus the system is still to tell of the window
-    // itself; the button is told after it, when the focus arrives.
-    if (has_focus_) NotifyWinEvent(EVENT_OBJECT_FOCUS, window_, OBJID_CLIENT, child);
+    // Told where the form moves the focus, the first activation included. Telling it again
+    // as the window takes the keyboard focus made Wine lose a key pressed just after.
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, window_, OBJID_CLIENT, child);
 }
 
 void ClientAccessibility::state_changed(int child) {

@@ -27,17 +27,12 @@ class ClientAccessibility : public AccessibilityEvents {
 
     // The answer to WM_GETOBJECT; nothing where the system's own answer is wanted.
     std::optional<LRESULT> get_object(WPARAM wparam, LPARAM lparam);
-    // The window got the keyboard focus: the focused button is told again, after the
-    // system has told of the window itself.
-    void window_focused();
-    void window_unfocused();
 
   private:
     void focus_moved(int child) override;
     void state_changed(int child) override;
 
     HWND window_;
-    bool has_focus_ = false;
     FormAccessibility model_;
     std::shared_ptr<AccessibleLink> link_;
 };

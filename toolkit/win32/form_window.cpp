@@ -257,12 +257,6 @@ LRESULT FormWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
             if (accessibility_)
                 if (const auto answer = accessibility_->get_object(wparam, lparam)) return *answer;
             break;
-        case WM_SETFOCUS:
-            if (accessibility_) accessibility_->window_focused();
-            break;
-        case WM_KILLFOCUS:
-            if (accessibility_) accessibility_->window_unfocused();
-            break;
         case WM_DESTROY:
             accessibility_.reset();
             PostQuitMessage(0);
