@@ -699,6 +699,20 @@ def case_density(ctx):
     size = menu.client_size()
     check(size[0] > CLIENT[0] and size[1] > CLIENT[1], "at 144 dpi: %s" % (size,))
     print("client size at 144 dpi: %dx%d" % size)
+    menu.proc.terminate()
+    menu.wait_exit()
+    # Densities beyond 96..480 count as the nearest end.
+    sizes = {}
+    for dpi in ("1", "5", "480", "10000"):
+        subprocess.run(["xrdb", "-merge"], input="Xft.dpi: %s\n" % dpi, text=True, env=x.env,
+                       check=True)
+        menu = ctx.menu(x)
+        sizes[dpi] = menu.client_size()
+        menu.proc.terminate()
+        menu.wait_exit()
+    check(sizes["1"] == CLIENT and sizes["5"] == CLIENT, "below 96 dpi: %s" % (sizes,))
+    check(sizes["10000"] == sizes["480"], "above 480 dpi: %s" % (sizes,))
+    print("client size at 480 dpi: %dx%d" % sizes["480"])
 
 
 CASES = {name[len("case_"):]: f for name, f in globals().items() if name.startswith("case_")}

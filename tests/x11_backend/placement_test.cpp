@@ -39,6 +39,24 @@ TEST(Placement, ReadsXftDpi) {
     for (const auto& c : cases) EXPECT_EQ(xft_dpi(c.resources), c.expected) << c.resources;
 }
 
+TEST(Placement, HoldsXftDpiToTheDensitiesWindowsOffers) {
+    const DpiCase cases[] = {
+        {"Xft.dpi:\t1\n", 96},
+        {"Xft.dpi:\t5\n", 96},
+        {"Xft.dpi:\t0.5\n", 96},
+        {"Xft.dpi:\t95.4\n", 96},
+        {"Xft.dpi:\t480\n", 480},
+        {"Xft.dpi:\t480.4\n", 480},
+        {"Xft.dpi:\t481\n", 480},
+        {"Xft.dpi:\t10000\n", 480},
+        {"Xft.dpi:\t1e300\n", 480},
+        {"Xft.dpi:\tinf\n", std::nullopt},
+        {"Xft.dpi:\tnan\n", std::nullopt},
+        {"Xft.dpi:\t-1e300\n", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(xft_dpi(c.resources), c.expected) << c.resources;
+}
+
 struct FrameCase {
     const char* what;
     std::vector<long> items;

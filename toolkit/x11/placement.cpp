@@ -17,6 +17,10 @@ namespace {
 // a millisecond or two, but a loaded machine can hold it up far longer.
 constexpr auto kFrameExtentsWait = std::chrono::milliseconds(1000);
 
+// The densities Windows offers, 100 % to 500 %.
+constexpr double kLeastDpi = 96;
+constexpr double kMostDpi = 480;
+
 // The protocol's 16-bit coordinates.
 constexpr long long kLeastCoordinate = -32768;
 constexpr long long kMostCoordinate = 32767;
@@ -125,9 +129,9 @@ std::optional<int> xft_dpi(std::string_view resources) {
         double dpi = 0;
         const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), dpi);
         if (ec != std::errc{} || ptr != value.data() + value.size()) continue;
-        if (!(dpi >= 1 && dpi <= 10000)) continue;
+        if (!(dpi > 0 && std::isfinite(dpi))) continue;
         // The last setting wins, as in the resource database.
-        found = static_cast<int>(std::lround(dpi));
+        found = static_cast<int>(std::lround(std::clamp(dpi, kLeastDpi, kMostDpi)));
     }
     return found;
 }

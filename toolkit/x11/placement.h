@@ -34,8 +34,8 @@ Point first_position(const Connection& connection, Size client, const FrameExten
 // The screen's density for the window's layout: Xft.dpi where it is set, else 96.
 int screen_pixels_per_inch(const Connection& connection);
 
-// Xft.dpi from the text of the X resource database, rounded; none where it is not set or
-// not a positive number.
+// Xft.dpi from the text of the X resource database, rounded and held to 96..480 (100 % to
+// 500 %, the densities Windows offers); none where it is not set or not a positive number.
 std::optional<int> xft_dpi(std::string_view resources);
 
 // Every number read above is held to what an X screen can hold before any arithmetic uses
