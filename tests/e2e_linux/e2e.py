@@ -9,6 +9,7 @@ Every process a case starts is ended by its PID when the case ends.
 """
 import argparse
 import os
+import re
 import shutil
 import signal
 import struct
@@ -403,9 +404,11 @@ def case_keyboard(ctx):
     keys_one_by_one(menu, [(("Right", "Return"), "setup"), (("Down", "Return"), "xdg-open"),
                            (("Left", "Return"), "setup"), (("Up", "Return"), "dxsetup")],
                     "arrows")
-    # The keypad's Enter and arrows, with Num Lock on too.
+    # The keypad's Enter and arrows; with Num Lock on its arrow keys are digits and move
+    # nothing (case keypad_num_lock has more).
     keys_one_by_one(menu, [(("KP_Enter",), "dxsetup"), (("KP_Right", "KP_Enter"), "setup"),
-                           (("Num_Lock", "KP_Left", "KP_Enter", "Num_Lock"), "dxsetup")],
+                           (("Num_Lock", "KP_Left", "KP_Enter", "Num_Lock"), "setup"),
+                           (("KP_Left", "KP_Enter"), "dxsetup")],
                     "keypad")
     # Space clicks on release; Enter with a modifier, Esc and letters do nothing; Alt+Tab and
     # Ctrl+Tab do not move the focus.
@@ -415,6 +418,35 @@ def case_keyboard(ctx):
     menu.key("ctrl+Return", "shift+Return", "Escape", "a", "Cyrillic_a")
     menu.key("ctrl+Tab", "Return")
     expect_launches(disc, ["dxsetup"], "modifiers")
+
+
+def case_keypad_num_lock(ctx):
+    # The keypad's 4, 6, 8 and 2 (sent by their first symbols, KP_Left...) are arrows with Num
+    # Lock off and digits with it on, as on Windows; Shift turns the digits back into arrows.
+    x = ctx.xserver(wm=True)
+    menu = ctx.menu(x)
+
+    def num_lock_on():
+        return re.search(r"Num Lock:\s+(on|off)", x.run(["xset", "q"])).group(1) == "on"
+
+    def set_num_lock(on):
+        if num_lock_on() != on:
+            menu.key("Num_Lock")
+        eventually("Num Lock " + ("on" if on else "off"), lambda: num_lock_on() == on)
+
+    set_num_lock(False)
+    keys_one_by_one(menu, [(("KP_Right", "KP_Enter"), "setup")], "keypad arrow, Num Lock off")
+    set_num_lock(True)
+    keys_one_by_one(menu, [((key, "KP_Enter"), "setup")
+                           for key in ("KP_Right", "KP_Down", "KP_Left", "KP_Up")],
+                    "keypad digits, Num Lock on")
+    keys_one_by_one(menu, [(("shift+KP_Right", "KP_Enter"), "xdg-open"),
+                           (("shift+Tab", "Return"), "setup"), (("Tab", "Return"), "xdg-open")],
+                    "Shift+keypad and Tab, Num Lock on")
+    set_num_lock(False)
+    keys_one_by_one(menu, [(("KP_Left", "KP_Enter"), "setup"),
+                           (("shift+KP_Left", "KP_Enter"), "dxsetup")],
+                    "keypad arrows, Num Lock off again")
 
 
 def case_key_repeat(ctx):
