@@ -632,6 +632,40 @@ def case_escaped_error(ctx):
         check(menu.wait_exit() == 0, "exit code after the errors")
 
 
+def case_failed_start(ctx):
+    # The window cannot be built (the test menu's form factory throws): the line on stderr,
+    # the program's message window, and exit code 1 once it is closed.
+    line = "velmorra: The window cannot be built\n"
+    for wm, closing in ((True, "Return"), (False, "Escape")):
+        x = ctx.xserver(wm=wm)
+        proc = ctx.procs.add(subprocess.Popen(
+            [ctx.args.throwing_menu, "build"], cwd=ctx.root, env=x.env,
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True))
+
+        def boxes():
+            return x.run(["xdotool", "search", "--onlyvisible", "--name", "^Velmorra$"],
+                         check_rc=False).split()
+
+        box = eventually("the message window", boxes)[0]
+        eventually("the message window focused",
+                   lambda: x.xdotool("getwindowfocus").strip() == box)
+        check(x.prop(box, "WM_NAME") == 'WM_NAME = "Velmorra"', "message window title")
+        check(x.prop(box, "_NET_WM_WINDOW_TYPE").endswith("_NET_WM_WINDOW_TYPE_DIALOG"),
+              x.prop(box, "_NET_WM_WINDOW_TYPE"))
+        check(proc.poll() is None, "the program ended before its message was closed")
+        x.xdotool("key", closing)
+        out, err = proc.communicate(timeout=PATIENCE)
+        check(proc.returncode == 1, "exit code after a failed start: %d" % proc.returncode)
+        check(err == line and out == "", "messages after a failed start: %r %r" % (out, err))
+        check(not boxes(), "a window stayed after the end")
+    # No display: the line alone.
+    r = subprocess.run([ctx.args.throwing_menu, "build"], env=dict(x.env, DISPLAY=":65000"),
+                       capture_output=True, text=True, timeout=PATIENCE, cwd=ctx.root)
+    check(r.returncode == 1, "exit code without a display: %d" % r.returncode)
+    check(len(r.stderr.splitlines()) == 1 and r.stdout == "",
+          "messages without a display: %r %r" % (r.stdout, r.stderr))
+
+
 def pixel(x, point):
     """The colour at a point of the root window, as (r, g, b)."""
     out = x.run(["import", "-window", "root", "-crop", "1x1+%d+%d" % point, "-depth", "8",
