@@ -13,8 +13,9 @@ namespace toolkit {
 // cannot start (no display, say).
 std::unique_ptr<Application> create_application();
 
-// Tells the user that the program could not start: a line on stderr on Linux, a message
-// box on Windows. Never throws.
-void report_startup_failure(std::string_view message) noexcept;
+// Tells the user that the program could not start: a message box on Windows; on Linux a
+// line on stderr and, where `application` exists (the display is open), the program's own
+// message window as well. `application` is null where none could be created. Never throws.
+void report_startup_failure(Application* application, std::string_view message) noexcept;
 
 }  // namespace toolkit

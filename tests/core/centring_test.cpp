@@ -2,6 +2,7 @@
 // never beyond the desktop's top-left.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <ostream>
 
 #include "toolkit/core/layout.h"
@@ -49,6 +50,40 @@ TEST(Centring, TruncatesTowardZeroWhereTheWindowIsLarger) {
     // (599 - 641) / 2 is -21 (not -21.5 rounded down to -22); the desktop starts far left.
     EXPECT_EQ(centred_outer_origin({0, 0, 599, 400}, {-1000, -1000, 599, 400}, {641, 499}, {}),
               (Point{-21, -49}));
+}
+
+TEST(Centring, StaysDefinedForExtremeFramesAndMonitors) {
+    // Frames and monitors are other programs' numbers; under the sanitizers any overflow
+    // stops the test.
+    const Size client{641, 499};
+    const Rect screen{0, 0, 1024, 768};
+    const Rect everything{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    const CentringCase cases[] = {
+        {"largest frame pushes the window to the desktop's corner",
+         screen,
+         screen,
+         {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+         {0, 0}},
+        {"most negative frame is held at int's end",
+         screen,
+         screen,
+         {INT_MIN, INT_MIN, INT_MIN, INT_MIN},
+         {INT_MAX, INT_MAX}},
+        {"opposite extremes cancel",
+         screen,
+         screen,
+         {INT_MAX, INT_MIN, INT_MIN, INT_MAX},
+         {192, 135}},
+        {"monitor over all of int", everything, everything, {}, {-321, -250}},
+        {"monitor over all of int, largest frame",
+         everything,
+         everything,
+         {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+         {INT_MIN, INT_MIN}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(centred_outer_origin(c.monitor, c.desktop, client, c.frame), c.expected)
+            << c.what;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "script.h"
 
 using fakes::HostCall;
+using toolkit::PhysicalButtons;
 using namespace script;
 
 namespace {
@@ -73,6 +74,40 @@ TEST(Drag, DoubleClickOnPictureStartsTwoMoves) {
     play(m, {down_at(kOnPicture), up_at(kOnPicture), down_at(kOnPicture), up_at(kOnPicture)});
     EXPECT_EQ(m.host.of_kind(HostCall::Perform).size(), 2u);
     EXPECT_TRUE(m.starter.started.empty());
+}
+
+TEST(Drag, MoveStartsOnlyWhileThePressingButtonIsDown) {
+    // The system reads the physical buttons; with swapped buttons the left press comes from
+    // the physical right one.
+    constexpr PhysicalButtons none{};
+    constexpr PhysicalButtons left{true, false, false};
+    constexpr PhysicalButtons right{false, true, false};
+    constexpr PhysicalButtons middle{false, false, true};
+    constexpr PhysicalButtons all{true, true, true};
+    const struct {
+        const char* what;
+        MouseButton pressed;
+        bool swapped;
+        PhysicalButtons down;
+        bool moves;
+    } cases[] = {
+        {"left held", MouseButton::Left, false, left, true},
+        {"left released", MouseButton::Left, false, none, false},
+        {"left released, right held", MouseButton::Left, false, right, false},
+        {"right held", MouseButton::Right, false, right, true},
+        {"right released, left held", MouseButton::Right, false, left, false},
+        {"middle held", MouseButton::Middle, false, middle, true},
+        {"middle released, others held", MouseButton::Middle, false, {true, true, false}, false},
+        {"swapped: left press from the physical right, held", MouseButton::Left, true, right, true},
+        {"swapped: left press, physical left held only", MouseButton::Left, true, left, false},
+        {"swapped: right press from the physical left, held", MouseButton::Right, true, left, true},
+        {"swapped: right press, physical right held only", MouseButton::Right, true, right, false},
+        {"swapped: middle held", MouseButton::Middle, true, middle, true},
+        {"swapped: all released", MouseButton::Left, true, none, false},
+        {"all held", MouseButton::Right, true, all, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pressed_button_still_down(c.pressed, c.swapped, c.down), c.moves) << c.what;
 }
 
 }  // namespace

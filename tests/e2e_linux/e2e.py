@@ -9,6 +9,7 @@ Every process a case starts is ended by its PID when the case ends.
 """
 import argparse
 import os
+import re
 import shutil
 import signal
 import struct
@@ -403,9 +404,11 @@ def case_keyboard(ctx):
     keys_one_by_one(menu, [(("Right", "Return"), "setup"), (("Down", "Return"), "xdg-open"),
                            (("Left", "Return"), "setup"), (("Up", "Return"), "dxsetup")],
                     "arrows")
-    # The keypad's Enter and arrows, with Num Lock on too.
+    # The keypad's Enter and arrows; with Num Lock on its arrow keys are digits and move
+    # nothing (case keypad_num_lock has more).
     keys_one_by_one(menu, [(("KP_Enter",), "dxsetup"), (("KP_Right", "KP_Enter"), "setup"),
-                           (("Num_Lock", "KP_Left", "KP_Enter", "Num_Lock"), "dxsetup")],
+                           (("Num_Lock", "KP_Left", "KP_Enter", "Num_Lock"), "setup"),
+                           (("KP_Left", "KP_Enter"), "dxsetup")],
                     "keypad")
     # Space clicks on release; Enter with a modifier, Esc and letters do nothing; Alt+Tab and
     # Ctrl+Tab do not move the focus.
@@ -415,6 +418,35 @@ def case_keyboard(ctx):
     menu.key("ctrl+Return", "shift+Return", "Escape", "a", "Cyrillic_a")
     menu.key("ctrl+Tab", "Return")
     expect_launches(disc, ["dxsetup"], "modifiers")
+
+
+def case_keypad_num_lock(ctx):
+    # The keypad's 4, 6, 8 and 2 (sent by their first symbols, KP_Left...) are arrows with Num
+    # Lock off and digits with it on, as on Windows; Shift turns the digits back into arrows.
+    x = ctx.xserver(wm=True)
+    menu = ctx.menu(x)
+
+    def num_lock_on():
+        return re.search(r"Num Lock:\s+(on|off)", x.run(["xset", "q"])).group(1) == "on"
+
+    def set_num_lock(on):
+        if num_lock_on() != on:
+            menu.key("Num_Lock")
+        eventually("Num Lock " + ("on" if on else "off"), lambda: num_lock_on() == on)
+
+    set_num_lock(False)
+    keys_one_by_one(menu, [(("KP_Right", "KP_Enter"), "setup")], "keypad arrow, Num Lock off")
+    set_num_lock(True)
+    keys_one_by_one(menu, [((key, "KP_Enter"), "setup")
+                           for key in ("KP_Right", "KP_Down", "KP_Left", "KP_Up")],
+                    "keypad digits, Num Lock on")
+    keys_one_by_one(menu, [(("shift+KP_Right", "KP_Enter"), "xdg-open"),
+                           (("shift+Tab", "Return"), "setup"), (("Tab", "Return"), "xdg-open")],
+                    "Shift+keypad and Tab, Num Lock on")
+    set_num_lock(False)
+    keys_one_by_one(menu, [(("KP_Left", "KP_Enter"), "setup"),
+                           (("shift+KP_Left", "KP_Enter"), "dxsetup")],
+                    "keypad arrows, Num Lock off again")
 
 
 def case_key_repeat(ctx):
@@ -600,6 +632,40 @@ def case_escaped_error(ctx):
         check(menu.wait_exit() == 0, "exit code after the errors")
 
 
+def case_failed_start(ctx):
+    # The window cannot be built (the test menu's form factory throws): the line on stderr,
+    # the program's message window, and exit code 1 once it is closed.
+    line = "velmorra: The window cannot be built\n"
+    for wm, closing in ((True, "Return"), (False, "Escape")):
+        x = ctx.xserver(wm=wm)
+        proc = ctx.procs.add(subprocess.Popen(
+            [ctx.args.throwing_menu, "build"], cwd=ctx.root, env=x.env,
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True))
+
+        def boxes():
+            return x.run(["xdotool", "search", "--onlyvisible", "--name", "^Velmorra$"],
+                         check_rc=False).split()
+
+        box = eventually("the message window", boxes)[0]
+        eventually("the message window focused",
+                   lambda: x.xdotool("getwindowfocus").strip() == box)
+        check(x.prop(box, "WM_NAME") == 'WM_NAME = "Velmorra"', "message window title")
+        check(x.prop(box, "_NET_WM_WINDOW_TYPE").endswith("_NET_WM_WINDOW_TYPE_DIALOG"),
+              x.prop(box, "_NET_WM_WINDOW_TYPE"))
+        check(proc.poll() is None, "the program ended before its message was closed")
+        x.xdotool("key", closing)
+        out, err = proc.communicate(timeout=PATIENCE)
+        check(proc.returncode == 1, "exit code after a failed start: %d" % proc.returncode)
+        check(err == line and out == "", "messages after a failed start: %r %r" % (out, err))
+        check(not boxes(), "a window stayed after the end")
+    # No display: the line alone.
+    r = subprocess.run([ctx.args.throwing_menu, "build"], env=dict(x.env, DISPLAY=":65000"),
+                       capture_output=True, text=True, timeout=PATIENCE, cwd=ctx.root)
+    check(r.returncode == 1, "exit code without a display: %d" % r.returncode)
+    check(len(r.stderr.splitlines()) == 1 and r.stdout == "",
+          "messages without a display: %r %r" % (r.stdout, r.stderr))
+
+
 def pixel(x, point):
     """The colour at a point of the root window, as (r, g, b)."""
     out = x.run(["import", "-window", "root", "-crop", "1x1+%d+%d" % point, "-depth", "8",
@@ -699,6 +765,20 @@ def case_density(ctx):
     size = menu.client_size()
     check(size[0] > CLIENT[0] and size[1] > CLIENT[1], "at 144 dpi: %s" % (size,))
     print("client size at 144 dpi: %dx%d" % size)
+    menu.proc.terminate()
+    menu.wait_exit()
+    # Densities beyond 96..480 count as the nearest end.
+    sizes = {}
+    for dpi in ("1", "5", "480", "10000"):
+        subprocess.run(["xrdb", "-merge"], input="Xft.dpi: %s\n" % dpi, text=True, env=x.env,
+                       check=True)
+        menu = ctx.menu(x)
+        sizes[dpi] = menu.client_size()
+        menu.proc.terminate()
+        menu.wait_exit()
+    check(sizes["1"] == CLIENT and sizes["5"] == CLIENT, "below 96 dpi: %s" % (sizes,))
+    check(sizes["10000"] == sizes["480"], "above 480 dpi: %s" % (sizes,))
+    print("client size at 480 dpi: %dx%d" % sizes["480"])
 
 
 CASES = {name[len("case_"):]: f for name, f in globals().items() if name.startswith("case_")}

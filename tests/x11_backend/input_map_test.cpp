@@ -25,6 +25,41 @@ TEST(InputMap, KeysThatMeanSomething) {
     for (const auto& c : cases) EXPECT_EQ(key_from_keysym(c.keysym), c.key) << c.keysym;
 }
 
+// The keyboard map of a standard layout: the keypad's 4 takes its second level (the digit)
+// with Num Lock or Shift, but not both; Tab takes ISO_Left_Tab with Shift; a letter its
+// capital with Shift or Caps Lock.
+unsigned long keypad_4(unsigned state) {
+    return ((state & Mod2Mask) != 0) != ((state & ShiftMask) != 0) ? XK_KP_4 : XK_KP_Left;
+}
+unsigned long tab(unsigned state) {
+    return state & ShiftMask ? XK_ISO_Left_Tab : XK_Tab;
+}
+unsigned long letter_a(unsigned state) {
+    return ((state & LockMask) != 0) != ((state & ShiftMask) != 0) ? XK_A : XK_a;
+}
+
+TEST(InputMap, ReadsTheKeypadAsWindowsDoes) {
+    const struct {
+        const char* what;
+        unsigned long (*key)(unsigned);
+        unsigned state;
+        unsigned long expected;
+    } cases[] = {
+        {"keypad 4, Num Lock off: an arrow", keypad_4, 0, XK_KP_Left},
+        {"keypad 4, Num Lock on: a digit", keypad_4, Mod2Mask, XK_KP_4},
+        {"keypad 4, Num Lock on and Shift: an arrow", keypad_4, Mod2Mask | ShiftMask, XK_KP_Left},
+        {"keypad 4, Num Lock off and Shift: an arrow", keypad_4, ShiftMask, XK_KP_Left},
+        {"keypad 4, Num Lock and Caps Lock on: a digit", keypad_4, Mod2Mask | LockMask, XK_KP_4},
+        {"keypad 4, Num Lock on and Control: a digit", keypad_4, Mod2Mask | ControlMask, XK_KP_4},
+        {"Tab", tab, 0, XK_Tab},
+        {"Shift+Tab stays Tab", tab, ShiftMask, XK_Tab},
+        {"Shift+Tab with Num Lock on", tab, ShiftMask | Mod2Mask, XK_Tab},
+        {"Shift+a", letter_a, ShiftMask, XK_a},
+        {"a with Caps Lock", letter_a, LockMask, XK_A},
+    };
+    for (const auto& c : cases) EXPECT_EQ(keysym_for_state(c.key, c.state), c.expected) << c.what;
+}
+
 TEST(InputMap, OnlyShiftControlAndAltCount) {
     const struct {
         unsigned state;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 namespace toolkit {
 
@@ -44,12 +45,18 @@ Layout scale_layout(const FormDescription& d, int /*pixels_per_inch*/, int measu
 
 Point centred_outer_origin(const Rect& monitor, const Rect& desktop, Size client,
                            const FrameExtents& frame) {
-    const int outer_width = client.width + frame.left + frame.right;
-    const int outer_height = client.height + frame.top + frame.bottom;
+    // Wide enough for any int inputs: the frame and the monitor come from other programs.
+    using Wide = std::int64_t;
+    const Wide outer_width = Wide{client.width} + frame.left + frame.right;
+    const Wide outer_height = Wide{client.height} + frame.top + frame.bottom;
     // Integer division truncates toward zero, also where the window is the larger.
-    const int left = monitor.left + (monitor.width() - outer_width) / 2;
-    const int top = monitor.top + (monitor.height() - outer_height) / 2;
-    return {std::max(left, desktop.left), std::max(top, desktop.top)};
+    const Wide left = monitor.left + (Wide{monitor.right} - monitor.left - outer_width) / 2;
+    const Wide top = monitor.top + (Wide{monitor.bottom} - monitor.top - outer_height) / 2;
+    auto to_int = [](Wide v) {
+        return static_cast<int>(
+            std::clamp<Wide>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    };
+    return {to_int(std::max<Wide>(left, desktop.left)), to_int(std::max<Wide>(top, desktop.top))};
 }
 
 }  // namespace toolkit

@@ -37,7 +37,8 @@ struct FrameExtents {
 
 // Top-left of the outer (framed) window when it is first shown, centred on `monitor`:
 // monitor origin plus half the free space, halved toward zero, then raised to the desktop's
-// left and top edges where it lies beyond them.
+// left and top edges where it lies beyond them. Any int is a safe input; a position beyond
+// int's range is held at its end.
 Point centred_outer_origin(const Rect& monitor, const Rect& desktop, Size client,
                            const FrameExtents& frame);
 

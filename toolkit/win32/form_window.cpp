@@ -132,7 +132,20 @@ void FormWindow::release_capture() {
 }
 
 void FormWindow::perform(unsigned message, std::uintptr_t wparam, std::intptr_t lparam) {
+    // The system's move loop ends at once when the left button is up, but Wine hands the
+    // move to the window manager, which would start it after the release and keep the
+    // window on the pointer: a move from a press whose button is up already never starts.
+    if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_MOVE && pressing_ &&
+        !pressing_button_down())
+        return;
     SendMessageW(hwnd_, message, static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam));
+}
+
+bool FormWindow::pressing_button_down() const {
+    // GetAsyncKeyState reads the physical buttons.
+    auto down = [](int virtual_key) { return GetAsyncKeyState(virtual_key) < 0; };
+    return pressed_button_still_down(*pressing_, GetSystemMetrics(SM_SWAPBUTTON) != 0,
+                                     {down(VK_LBUTTON), down(VK_RBUTTON), down(VK_MBUTTON)});
 }
 
 void FormWindow::guarded(const std::function<void()>& work) {
@@ -152,7 +165,9 @@ void FormWindow::paint() {
 }
 
 void FormWindow::mouse_down(MouseButton button, LPARAM lparam) {
+    pressing_ = button;
     guarded([&] { form_.mouse_down(button, current_shift_state(), client_point(lparam)); });
+    pressing_.reset();
 }
 
 void FormWindow::mouse_up(MouseButton button, LPARAM lparam) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -51,6 +52,8 @@ class FormWindow : public WindowHost {
     void guarded(const std::function<void()>& work);
     void paint();
     void mouse_down(MouseButton button, LPARAM lparam);
+    // Whether the button of the press being handled is still down, physically.
+    bool pressing_button_down() const;
     void mouse_up(MouseButton button, LPARAM lparam);
     void mouse_move(LPARAM lparam);
     void activate(bool active);
@@ -68,6 +71,8 @@ class FormWindow : public WindowHost {
     BackBuffer buffer_;
     // Areas the form has asked to repaint since the last paint.
     PaintQueue pending_;
+    // The button of the press the form is handling: a move it asks for starts from it.
+    std::optional<MouseButton> pressing_;
     bool shown_before_ = false;
     bool tracking_leave_ = false;
     // What screen readers see of the client area; gone with the window.

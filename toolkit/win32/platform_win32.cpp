@@ -14,7 +14,7 @@ std::unique_ptr<Application> create_application() {
     return std::make_unique<win32::Win32Application>();
 }
 
-void report_startup_failure(std::string_view message) noexcept {
+void report_startup_failure(Application* /*application*/, std::string_view message) noexcept {
     try {
         const std::wstring text = win32::widen(message, CP_UTF8);
         MessageBoxW(nullptr, text.c_str(), L"Velmorra", MB_ICONSTOP | MB_OK);

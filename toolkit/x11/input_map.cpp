@@ -35,6 +35,14 @@ Key key_from_keysym(unsigned long keysym) {
     }
 }
 
+unsigned long keysym_for_state(const std::function<unsigned long(unsigned)>& lookup,
+                               unsigned state) {
+    const unsigned long unshifted = lookup(state & ~ShiftMask);
+    const bool keypad_digit =
+        (unshifted >= XK_KP_0 && unshifted <= XK_KP_9) || unshifted == XK_KP_Decimal;
+    return keypad_digit && (state & ShiftMask) ? lookup(state) : unshifted;
+}
+
 ShiftState shift_state_from_mask(unsigned int state) {
     ShiftState s = 0;
     if (state & ShiftMask) s |= kShift;

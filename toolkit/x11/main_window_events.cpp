@@ -61,8 +61,15 @@ void MainWindow::on_expose(const XExposeEvent& event) {
 
 void MainWindow::on_key(XKeyEvent& event, bool press) {
     const unsigned code = event.keycode & 0xFF;
-    const KeySym sym = XkbKeycodeToKeysym(display_, static_cast<KeyCode>(event.keycode), 0, 0);
-    const Key key = key_from_keysym(sym);
+    // The keyboard map's symbol for the locks, group and modifiers of the moment.
+    const Key key = key_from_keysym(keysym_for_state(
+        [&](unsigned state) {
+            KeySym sym = NoSymbol;
+            unsigned consumed = 0;
+            XkbLookupKeySym(display_, static_cast<KeyCode>(event.keycode), state, &consumed, &sym);
+            return static_cast<unsigned long>(sym);
+        },
+        event.state));
     const ShiftState shift = shift_state_from_mask(event.state);
     if (press) {
         const bool repeat = keys_down_.test(code);

@@ -17,6 +17,14 @@ namespace {
 // a millisecond or two, but a loaded machine can hold it up far longer.
 constexpr auto kFrameExtentsWait = std::chrono::milliseconds(1000);
 
+// The densities Windows offers, 100 % to 500 %.
+constexpr double kLeastDpi = 96;
+constexpr double kMostDpi = 480;
+
+// The protocol's 16-bit coordinates.
+constexpr long long kLeastCoordinate = -32768;
+constexpr long long kMostCoordinate = 32767;
+
 // Waits until the window manager sets _NET_FRAME_EXTENTS on `window`, or the time is up.
 void wait_for_frame_extents(const Connection& connection, Window window) {
     Display* display = connection.display();
@@ -43,7 +51,7 @@ void wait_for_frame_extents(const Connection& connection, Window window) {
 Rect whole_screen(const Connection& connection) {
     Display* display = connection.display();
     const int screen = connection.screen();
-    return {0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
+    return bounded_monitor(0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen));
 }
 
 std::string_view trim(std::string_view s) {
@@ -56,11 +64,8 @@ std::string_view trim(std::string_view s) {
 }  // namespace
 
 FrameExtents read_frame_extents(const Connection& connection, Window window) {
-    const std::vector<long> v =
-        connection.read_property(window, connection.atoms().net_frame_extents, XA_CARDINAL, 4);
-    if (v.size() != 4) return {};
-    return {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
-            static_cast<int>(v[3])};
+    return bounded_frame_extents(
+        connection.read_property(window, connection.atoms().net_frame_extents, XA_CARDINAL, 4));
 }
 
 FrameExtents frame_extents_before_mapping(const Connection& connection, Window window,
@@ -93,8 +98,7 @@ Rect primary_monitor(const Connection& connection) {
         if (output->crtc != None) {
             if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc)) {
                 if (crtc->width > 0 && crtc->height > 0)
-                    monitor = Rect::from_size(crtc->x, crtc->y, static_cast<int>(crtc->width),
-                                              static_cast<int>(crtc->height));
+                    monitor = bounded_monitor(crtc->x, crtc->y, crtc->width, crtc->height);
                 XRRFreeCrtcInfo(crtc);
             }
         }
@@ -125,11 +129,30 @@ std::optional<int> xft_dpi(std::string_view resources) {
         double dpi = 0;
         const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), dpi);
         if (ec != std::errc{} || ptr != value.data() + value.size()) continue;
-        if (!(dpi >= 1 && dpi <= 10000)) continue;
+        if (!(dpi > 0 && std::isfinite(dpi))) continue;
         // The last setting wins, as in the resource database.
-        found = static_cast<int>(std::lround(dpi));
+        found = static_cast<int>(std::lround(std::clamp(dpi, kLeastDpi, kMostDpi)));
     }
     return found;
+}
+
+int screen_coordinate(long long value) {
+    return static_cast<int>(std::clamp(value, kLeastCoordinate, kMostCoordinate));
+}
+
+FrameExtents bounded_frame_extents(const std::vector<long>& items) {
+    if (items.size() != 4) return {};
+    auto thickness = [](long v) { return std::max(0, screen_coordinate(v)); };
+    return {thickness(items[0]), thickness(items[1]), thickness(items[2]), thickness(items[3])};
+}
+
+Rect bounded_monitor(long long x, long long y, long long width, long long height) {
+    const int left = screen_coordinate(x);
+    const int top = screen_coordinate(y);
+    // Sizes are 16-bit and unsigned in the protocol.
+    auto size = [](long long v) { return std::clamp(v, 0LL, 65535LL); };
+    return {left, top, screen_coordinate(left + size(width)),
+            screen_coordinate(top + size(height))};
 }
 
 }  // namespace toolkit::x11

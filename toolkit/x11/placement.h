@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "toolkit/core/layout.h"
 #include "toolkit/x11/connection.h"
@@ -33,8 +34,22 @@ Point first_position(const Connection& connection, Size client, const FrameExten
 // The screen's density for the window's layout: Xft.dpi where it is set, else 96.
 int screen_pixels_per_inch(const Connection& connection);
 
-// Xft.dpi from the text of the X resource database, rounded; none where it is not set or
-// not a positive number.
+// Xft.dpi from the text of the X resource database, rounded and held to 96..480 (100 % to
+// 500 %, the densities Windows offers); none where it is not set or not a positive number.
 std::optional<int> xft_dpi(std::string_view resources);
+
+// Every number read above is held to what an X screen can hold before any arithmetic uses
+// it: the protocol's coordinates are 16-bit, and a window manager or another client may set
+// anything.
+
+// `value` held to the range of a screen coordinate, -32768..32767.
+int screen_coordinate(long long value);
+
+// The frame from the items of _NET_FRAME_EXTENTS (left, right, top, bottom), each held to
+// 0..32767; no frame unless there are exactly four.
+FrameExtents bounded_frame_extents(const std::vector<long>& items);
+
+// A monitor's area from its origin and size, each held to what a screen can hold.
+Rect bounded_monitor(long long x, long long y, long long width, long long height);
 
 }  // namespace toolkit::x11

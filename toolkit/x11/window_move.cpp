@@ -1,6 +1,7 @@
 #include "toolkit/x11/window_move.h"
 
 #include "toolkit/x11/event_pump.h"
+#include "toolkit/x11/placement.h"
 
 namespace toolkit::x11 {
 
@@ -96,16 +97,18 @@ void WindowMove::start_by_hand(const PointerPress& press, const FrameExtents& fr
         XGrabPointer(display_, window_, False, ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
                      GrabModeAsync, None, None, press.time);
     if (grabbed != GrabSuccess) return;
-    by_hand_ = ByHand{
-        press.button,
-        press.at_root,
-        {press.at_root.x - press.at.x - frame.left, press.at_root.y - press.at.y - frame.top}};
+    // Wide sums held to the screen: the frame is another program's number.
+    by_hand_ = ByHand{press.button,
+                      press.at_root,
+                      {screen_coordinate(0LL + press.at_root.x - press.at.x - frame.left),
+                       screen_coordinate(0LL + press.at_root.y - press.at.y - frame.top)}};
 }
 
 void WindowMove::move_to(int x_root, int y_root) const {
     const ByHand& m = *by_hand_;
-    XMoveWindow(display_, window_, m.window_start.x + x_root - m.pointer_start.x,
-                m.window_start.y + y_root - m.pointer_start.y);
+    XMoveWindow(display_, window_,
+                screen_coordinate(0LL + m.window_start.x + x_root - m.pointer_start.x),
+                screen_coordinate(0LL + m.window_start.y + y_root - m.pointer_start.y));
 }
 
 void WindowMove::end_by_hand(Time time) {

@@ -16,8 +16,16 @@ std::unique_ptr<Application> create_application() {
     return std::make_unique<x11::X11Application>();
 }
 
-void report_startup_failure(std::string_view message) noexcept {
+void report_startup_failure(Application* application, std::string_view message) noexcept {
     std::fprintf(stderr, "velmorra: %.*s\n", static_cast<int>(message.size()), message.data());
+    std::fflush(stderr);
+    if (!application) return;
+    // The display is open: the message window that shows handler errors shows this too.
+    try {
+        application->show_error(message);
+    } catch (...) {
+        // The line on stderr has said it.
+    }
 }
 
 }  // namespace toolkit
