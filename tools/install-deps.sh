@@ -10,9 +10,10 @@ build="cmake g++ make pkg-config libx11-dev libxcb1-dev libxau-dev libxdmcp-dev 
 libxrender-dev libxrandr-dev libxfixes-dev libxcursor-dev libfreetype-dev libpng-dev zlib1g-dev
 libbrotli-dev libjpeg62-turbo-dev fonts-liberation2 fonttools xvfb openbox x11-utils imagemagick
 python3"
+# debootstrap makes the Debian 11 root that the program is tried on (tests/other_machines).
 test="$build libgtest-dev libgmock-dev libbenchmark-dev xdotool x11-xserver-utils x11-apps strace bc
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64 fonts-wine
-fonts-liberation clang-format"
+fonts-liberation clang-format debootstrap"
 
 case "${1:-build}" in
     build) packages=$build ;;
