@@ -6,12 +6,17 @@
 # command.
 set -eu
 
-build="cmake g++ make pkg-config libx11-dev libxrandr-dev libfreetype-dev libfontconfig-dev
-libjpeg62-turbo-dev libpng-dev fonts-liberation xvfb openbox x11-utils imagemagick python3"
-test="$build libgtest-dev libgmock-dev libbenchmark-dev libxfixes-dev xdotool x11-xserver-utils x11-apps feh strace bc
+# The Linux program is linked statically: the -dev packages give the archives (.a) of
+# everything it carries. Its face is cut from fonts-liberation2 with fonttools' pyftsubset.
+build="cmake g++ make pkg-config libx11-dev libxcb1-dev libxau-dev libxdmcp-dev libxext-dev
+libxrender-dev libxrandr-dev libxfixes-dev libxcursor-dev libfreetype-dev libpng-dev zlib1g-dev
+libbrotli-dev libjpeg62-turbo-dev fonts-liberation2 fonttools xvfb openbox x11-utils imagemagick
+python3"
+# debootstrap makes the Debian 11 root that the program is tried on (tests/other_machines).
+test="$build libgtest-dev libgmock-dev libbenchmark-dev xdotool x11-xserver-utils x11-apps feh strace bc
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 mingw-w64-tools wine wine64 fonts-wine
-clang-format xorriso"
+fonts-liberation clang-format xorriso debootstrap"
 
 case "${1:-build}" in
     build) packages=$build ;;

@@ -81,20 +81,27 @@ class Processes:
 
 
 class XServer:
-    def __init__(self, procs, size="1023x767", wm=True):
+    """Xvfb on a free display, with openbox unless `wm` is false. `listen` are Xvfb's
+    transport options; with `auth`, an Xauthority file, only clients with its cookie get in
+    (the helpers here are given it)."""
+
+    def __init__(self, procs, size="1023x767", wm=True, listen=("-nolisten", "tcp"), auth=None):
         self.procs = procs
         read_fd, write_fd = os.pipe()
         self.xvfb = procs.add(subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", size + "x24",
-             "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", size + "x24", *listen,
+             "-noreset"] + (["-auth", str(auth)] if auth else []),
             pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         os.close(write_fd)
         with os.fdopen(read_fd) as f:
             number = f.readline().strip()
         check(number, "Xvfb did not start")
+        self.number = int(number)
         self.display = ":" + number
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("XAUTHORITY", None)
+        if auth:
+            self.env["XAUTHORITY"] = str(auth)
         self.wm = None
         if wm:
             self.wm = procs.add(subprocess.Popen(

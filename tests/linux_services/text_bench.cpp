@@ -29,7 +29,7 @@ int main() {
     for (int i = 0; i < kRounds; ++i) sink = sink + captions();
     const auto t2 = Clock::now();
     const auto us = [](auto d) { return std::chrono::duration<double, std::micro>(d).count(); };
-    std::printf("first use (fontconfig, faces, glyphs): %.0f us\n", us(t1 - t0));
+    std::printf("first use (library, faces, glyphs): %.0f us\n", us(t1 - t0));
     std::printf("three captions measured and drawn: %.2f us each time\n", us(t2 - t1) / kRounds);
     return 0;
 }

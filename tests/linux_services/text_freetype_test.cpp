@@ -1,14 +1,22 @@
-// The FreeType text service: face choice, Windows-like metrics and clipped drawing. The
-// pinned sizes hold on a machine with fonts-liberation installed, as the build requires.
+// The FreeType text service: the face compiled into the program, Windows-like metrics and
+// clipped drawing. The pinned sizes are those of the compiled-in Liberation Sans, the same
+// on every machine.
 #include "toolkit/x11/text_freetype.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "resources/sans_face.h"
 
 namespace {
 
@@ -17,6 +25,7 @@ using toolkit::FontSpec;
 using toolkit::PixelBuffer;
 using toolkit::Rect;
 using toolkit::Rgb;
+using toolkit::x11::FaceFiles;
 using toolkit::x11::FreeTypeText;
 
 constexpr Rgb kWhite{255, 255, 255};
@@ -29,7 +38,7 @@ FontSpec caption_font(int height) {
     return {"MS Sans Serif", height, true, toolkit::Charset::Russian};
 }
 
-// One service for the whole suite: fontconfig's set-up is the slow part.
+// One service for the whole suite, as the program has.
 FreeTypeText& text() {
     static FreeTypeText service;
     return service;
@@ -66,26 +75,74 @@ INSTANTIATE_TEST_SUITE_P(
         HeightCase{{"MS Sans Serif", 15, true, toolkit::Charset::Russian}, 15},
         HeightCase{{"MS Sans Serif", 16, false, toolkit::Charset::Default}, 16}));
 
-TEST(FaceChoice, PrefersLiberationSansOverDejaVu) {
-    EXPECT_NE(text().face_file(caption_font(-11)).find("LiberationSans-Bold"), std::string::npos);
-    const FontSpec window_font{"MS Sans Serif", -11, false, toolkit::Charset::Default};
-    EXPECT_NE(text().face_file(window_font).find("LiberationSans-Regular"), std::string::npos);
+std::vector<std::uint8_t> read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(FaceChoice, UnknownFamilyStillGetsACyrillicSansFace) {
+TEST(FaceChoice, ButtonsAreBoldAndTheWindowFontRegular) {
+    EXPECT_EQ(text().face_style(caption_font(-11)), "Bold");
+    const FontSpec window_font{"MS Sans Serif", -11, false, toolkit::Charset::Default};
+    EXPECT_EQ(text().face_style(window_font), "Regular");
+}
+
+TEST(FaceChoice, AnyFamilyGetsTheCompiledInFace) {
     const FontSpec font{"No Such Family 12345", -11, false, toolkit::Charset::Russian};
-    EXPECT_NE(text().face_file(font).find("LiberationSans"), std::string::npos);
+    EXPECT_EQ(text().face_style(font), "Regular");
     EXPECT_EQ(text().measure(font, "0").height, 13);
+    const FontSpec bold{"", -13, true, toolkit::Charset::Default};
+    EXPECT_EQ(text().measure(bold, kInstallGame), text().measure(caption_font(-13), kInstallGame));
 }
 
+// Another face gives other metrics: what the window is measured with is the face's own.
 TEST(FaceChoice, DejaVuAloneMeasuresTaller) {
-    const std::string dir = "/usr/share/fonts/truetype/dejavu";
-    if (!std::filesystem::exists(dir)) GTEST_SKIP() << dir << " is not installed";
-    FreeTypeText dejavu({dir});
+    const std::string file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    if (!std::filesystem::exists(file)) GTEST_SKIP() << file << " is not installed";
+    const std::vector<std::uint8_t> bytes = read_file(file);
+    FreeTypeText dejavu(FaceFiles{bytes, {}});
     const FontSpec window_font{"MS Sans Serif", -11, false, toolkit::Charset::Default};
-    EXPECT_NE(dejavu.face_file(window_font).find("DejaVuSans"), std::string::npos);
+    EXPECT_EQ(dejavu.face_style(window_font), "Book");
     EXPECT_EQ(dejavu.measure(window_font, "0").height, 14);
+    // With no bold style, the regular one is emboldened.
+    EXPECT_EQ(dejavu.face_style(caption_font(-11)), "Book emboldened");
+    EXPECT_LT(dejavu.measure(window_font, kInstallGame).width,
+              dejavu.measure(caption_font(-11), kInstallGame).width);
 }
+
+struct CoverageCase {
+    const char* name;
+    char32_t first;
+    char32_t last;
+    bool covered;
+};
+
+void PrintTo(const CoverageCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Coverage : public testing::TestWithParam<CoverageCase> {};
+
+// The compiled-in face is cut to the characters the program can show; anything else is
+// drawn as the face's missing-glyph box.
+TEST_P(Coverage, BothStylesHaveAGlyphForEachCharacterShown) {
+    const CoverageCase& c = GetParam();
+    const FontSpec regular{"MS Sans Serif", -11, false, toolkit::Charset::Russian};
+    for (char32_t cp = c.first; cp <= c.last; ++cp) {
+        EXPECT_EQ(text().has_glyph(regular, cp), c.covered)
+            << std::hex << "U+" << static_cast<std::uint32_t>(cp);
+        EXPECT_EQ(text().has_glyph(caption_font(-13), cp), c.covered)
+            << std::hex << "U+" << static_cast<std::uint32_t>(cp);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Characters, Coverage,
+                         testing::Values(CoverageCase{"BasicLatin", 0x20, 0x7E, true},
+                                         CoverageCase{"Cyrillic", 0x400, 0x4FF, true},
+                                         CoverageCase{"ControlCharacters", 0x00, 0x1F, false},
+                                         CoverageCase{"Latin1Supplement", 0xA0, 0xFF, false},
+                                         CoverageCase{"Greek", 0x391, 0x3A9, false},
+                                         CoverageCase{"ReplacementCharacter", 0xFFFD, 0xFFFD,
+                                                      false}));
 
 TEST(Width, GrowsWithEachLetter) {
     for (const char* caption : {kInstallGame, kAddons, kInstallDirectX}) {
@@ -235,12 +292,15 @@ INSTANTIATE_TEST_SUITE_P(Heights, OddHeights,
 
 class InvalidUtf8 : public testing::TestWithParam<std::string> {};
 
+// Each replacement is drawn as the missing-glyph box, so bad text never vanishes.
 TEST_P(InvalidUtf8, MeasuresAndDrawsReplacements) {
     const std::string& bytes = GetParam();
     const toolkit::TextExtent extent = text().measure(caption_font(-13), bytes);
     EXPECT_GT(extent.width, 0);
     PixelBuffer buffer(100, 20);
+    buffer.fill(buffer.bounds(), 0);
     text().draw(buffer, ClipRegion(buffer.bounds()), caption_font(-13), {0, 0}, bytes, kWhite);
+    EXPECT_FALSE(changed(buffer, 0).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Bytes, InvalidUtf8,
@@ -250,11 +310,32 @@ INSTANTIATE_TEST_SUITE_P(Bytes, InvalidUtf8,
                                          std::string("\xf0\x9f\x98"), std::string("\x80\x80"),
                                          std::string("\xd0", 1) + std::string(1, '\0')));
 
-TEST(NoFonts, MeasuresASaneHeightAndDrawsNothing) {
-    FreeTypeText none(std::vector<std::string>{});
+struct BadFaceCase {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+};
+
+void PrintTo(const BadFaceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// The first `count` bytes of the compiled-in regular face: its header without its tables.
+std::vector<std::uint8_t> cut_short(std::size_t count) {
+    const std::span<const std::uint8_t> face = resources::sans_regular();
+    return {face.begin(), face.begin() + static_cast<std::ptrdiff_t>(std::min(face.size(), count))};
+}
+
+class NoFace : public testing::TestWithParam<BadFaceCase> {};
+
+// With no usable face, text is measured with the usual sans-serif metrics, so the window
+// keeps its size, and nothing is drawn.
+TEST_P(NoFace, MeasuresASaneHeightAndDrawsNothing) {
+    const std::vector<std::uint8_t>& bytes = GetParam().bytes;
+    FreeTypeText none(FaceFiles{bytes, bytes});
     const FontSpec window_font{"MS Sans Serif", -11, false, toolkit::Charset::Default};
-    EXPECT_EQ(none.face_file(window_font), "");
+    EXPECT_EQ(none.face_style(window_font), "");
     EXPECT_EQ(none.measure(window_font, "0").height, 13);
+    EXPECT_EQ(none.measure(caption_font(-11), "0").height, 13);
     EXPECT_GT(none.measure(caption_font(-13), kInstallGame).width, 0);
     PixelBuffer buffer(100, 20);
     buffer.fill(buffer.bounds(), 0);
@@ -262,9 +343,11 @@ TEST(NoFonts, MeasuresASaneHeightAndDrawsNothing) {
     EXPECT_TRUE(changed(buffer, 0).empty());
 }
 
-TEST(NoFonts, MissingFolderIsLikeNoFonts) {
-    FreeTypeText none({"/nonexistent/fonts/folder"});
-    EXPECT_EQ(none.measure(caption_font(-11), "0").height, 13);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Files, NoFace,
+    testing::Values(BadFaceCase{"None", {}},
+                    BadFaceCase{"NotAFont", {'n', 'o', 't', ' ', 'a', ' ', 'f', 'o', 'n', 't'}},
+                    BadFaceCase{"ZeroBytes", std::vector<std::uint8_t>(4096, 0)},
+                    BadFaceCase{"CutShort", cut_short(12)}));
 
 }  // namespace

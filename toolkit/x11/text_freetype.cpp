@@ -1,6 +1,5 @@
 #include "toolkit/x11/text_freetype.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 
 #include <algorithm>
@@ -9,20 +8,25 @@
 #include <map>
 #include <unordered_map>
 #include <utility>
+
+#include "resources/sans_face.h"
 #include FT_FREETYPE_H
+#include FT_MODULE_H
 #include FT_OUTLINE_H
 #include FT_SIZES_H
+#include FT_SYSTEM_H
 #include FT_TRUETYPE_TABLES_H
+
+// The FreeType modules that a hinted TrueType face drawn in black and white needs, by the
+// names FreeType's own module list gives them. Each class begins with its FT_Module_Class.
+extern "C" {
+extern const FT_Module_Class tt_driver_class;
+extern const FT_Module_Class sfnt_module_class;
+extern const FT_Module_Class ft_raster1_renderer_class;
+}
 
 namespace toolkit::x11 {
 namespace {
-
-// Asked for in this order: the face the window was designed with, its TrueType successor,
-// then the faces made to the same metrics, then whatever the system calls sans-serif.
-constexpr const char* kFallbackFamilies[] = {"MS Sans Serif", "Microsoft Sans Serif",
-                                             "Liberation Sans", "Arimo", "sans-serif"};
-// Letters of the captions that a face must have to count as Cyrillic.
-constexpr FcChar32 kCyrillicProbe[] = {0x0418, 0x0423, 0x0430, 0x0438, 0x0443, 0x044C};
 
 // Character heights are kept in a range that a glyph cache can hold.
 constexpr int kMaxEm = 400;
@@ -36,6 +40,32 @@ constexpr int kFallbackDescent = 434;
 // Windows' text metrics round the ascent and descent of a scaled font up, each on its own.
 int ceil_scale(long units, int em, int units_per_em) {
     return static_cast<int>((units * em + units_per_em - 1) / units_per_em);
+}
+
+void* allocate(FT_Memory, long size) {
+    return std::malloc(static_cast<std::size_t>(size));
+}
+void release(FT_Memory, void* block) {
+    std::free(block);
+}
+void* reallocate(FT_Memory, long, long size, void* block) {
+    return std::realloc(block, static_cast<std::size_t>(size));
+}
+
+// A library with those modules only. FT_Init_FreeType would add every font format FreeType
+// knows and take settings from the environment (FREETYPE_PROPERTIES); the text must look
+// the same wherever the program runs.
+FT_Library open_library(FT_Memory memory) {
+    FT_Library library = nullptr;
+    if (FT_New_Library(memory, &library) != 0) return nullptr;
+    for (const FT_Module_Class* module :
+         {&tt_driver_class, &sfnt_module_class, &ft_raster1_renderer_class}) {
+        if (FT_Add_Module(library, module) != 0) {
+            FT_Done_Library(library);
+            return nullptr;
+        }
+    }
+    return library;
 }
 
 struct Glyph {
@@ -57,7 +87,6 @@ struct SizedFace {
 
 struct Face {
     FT_Face face = nullptr;
-    std::string file;
     bool synthetic_bold = false;
     int units_per_em = kFallbackUnitsPerEm;
     long ascent_units = kFallbackAscent;
@@ -87,13 +116,6 @@ struct Face {
         return best;
     }
 };
-
-bool has_cyrillic(FcPattern* font) {
-    FcCharSet* charset = nullptr;
-    if (FcPatternGetCharSet(font, FC_CHARSET, 0, &charset) != FcResultMatch) return false;
-    return std::all_of(std::begin(kCyrillicProbe), std::end(kCyrillicProbe),
-                       [&](FcChar32 c) { return FcCharSetHasChar(charset, c) == FcTrue; });
-}
 
 }  // namespace
 
@@ -148,74 +170,43 @@ std::u32string decode_utf8(std::string_view utf8) {
 }
 
 struct FreeTypeText::Impl {
-    FcConfig* config = nullptr;
+    FaceFiles files;
+    FT_MemoryRec_ memory{nullptr, allocate, release, reallocate};
     FT_Library library = nullptr;
-    std::map<std::pair<std::string, bool>, std::unique_ptr<Face>> faces;
+    // Regular, then bold; each opened on first use.
+    std::unique_ptr<Face> faces[2];
 
     ~Impl() {
-        faces.clear();
-        if (library != nullptr) FT_Done_FreeType(library);
-        if (config != nullptr) FcConfigDestroy(config);
+        for (auto& face : faces) face.reset();
+        if (library != nullptr) FT_Done_Library(library);
     }
 
     Face& face_for(const FontSpec& font) {
-        auto key = std::make_pair(std::string(font.name), font.bold);
-        auto it = faces.find(key);
-        if (it == faces.end()) it = faces.emplace(key, open_face(font)).first;
-        return *it->second;
+        std::unique_ptr<Face>& face = faces[font.bold ? 1 : 0];
+        if (face == nullptr) face = open_face(font.bold);
+        return *face;
     }
 
-    std::unique_ptr<Face> open_face(const FontSpec& font) {
+    std::unique_ptr<Face> open_face(bool bold) {
         auto result = std::make_unique<Face>();
-        if (config == nullptr || library == nullptr) return result;
-
-        FcPattern* pattern = FcPatternCreate();
-        if (pattern == nullptr) return result;
-        if (!font.name.empty()) {
-            const std::string name(font.name);
-            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-        }
-        for (const char* family : kFallbackFamilies)
-            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-        // Russian whatever the character set asked for: the window's font must measure like
-        // the captions' face, and every caption but one is Cyrillic.
-        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ru"));
-        FcPatternAddInteger(pattern, FC_WEIGHT, font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-        FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        FcConfigSubstitute(config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-
-        FcResult status = FcResultNoMatch;
-        FcFontSet* sorted = FcFontSort(config, pattern, FcFalse, nullptr, &status);
-        FcPatternDestroy(pattern);
-        if (sorted == nullptr) return result;
-
-        // The best face with Cyrillic letters; a Latin-only face only where there is none.
-        for (int pass = 0; pass < 2 && result->face == nullptr; ++pass) {
-            for (int i = 0; i < sorted->nfont && result->face == nullptr; ++i) {
-                FcPattern* candidate = sorted->fonts[i];
-                if (pass == 0 && !has_cyrillic(candidate)) continue;
-                load(*result, candidate, font.bold);
-            }
-        }
-        FcFontSetDestroy(sorted);
+        if (library == nullptr) return result;
+        // The style asked for where there is one, else the other.
+        std::span<const std::uint8_t> file = bold ? files.bold : files.regular;
+        if (file.empty()) file = bold ? files.regular : files.bold;
+        if (!file.empty()) load(*result, file, bold);
         return result;
     }
 
-    void load(Face& target, FcPattern* candidate, bool bold) {
-        FcChar8* file = nullptr;
-        if (FcPatternGetString(candidate, FC_FILE, 0, &file) != FcResultMatch) return;
-        int index = 0;
-        FcPatternGetInteger(candidate, FC_INDEX, 0, &index);
+    void load(Face& target, std::span<const std::uint8_t> file, bool bold) {
         FT_Face face = nullptr;
-        if (FT_New_Face(library, reinterpret_cast<const char*>(file), index, &face) != 0) return;
+        if (FT_New_Memory_Face(library, file.data(), static_cast<FT_Long>(file.size()), 0, &face) !=
+            0)
+            return;
         if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
             FT_Done_Face(face);
             return;
         }
         target.face = face;
-        target.file = reinterpret_cast<const char*>(file);
         target.units_per_em = face->units_per_EM;
         const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
         if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
@@ -225,9 +216,7 @@ struct FreeTypeText::Impl {
             target.ascent_units = std::max<long>(face->ascender, 0);
             target.descent_units = std::max<long>(-face->descender, 0);
         }
-        int weight = FC_WEIGHT_REGULAR;
-        FcPatternGetInteger(candidate, FC_WEIGHT, 0, &weight);
-        target.synthetic_bold = bold && weight < FC_WEIGHT_DEMIBOLD;
+        target.synthetic_bold = bold && (face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
     }
 
     SizedFace* sized(Face& face, int height) {
@@ -286,25 +275,12 @@ struct FreeTypeText::Impl {
     }
 };
 
-FreeTypeText::FreeTypeText() : impl_(std::make_unique<Impl>()) {
-    impl_->config = FcConfigReference(nullptr);
-    if (FT_Init_FreeType(&impl_->library) != 0) impl_->library = nullptr;
-}
+FreeTypeText::FreeTypeText()
+    : FreeTypeText(FaceFiles{resources::sans_regular(), resources::sans_bold()}) {}
 
-FreeTypeText::FreeTypeText(const std::vector<std::string>& font_dirs)
-    : impl_(std::make_unique<Impl>()) {
-    impl_->config = FcConfigCreate();
-    if (impl_->config != nullptr) {
-        // The user's cache folder, so that scanning the folders needs no complaint.
-        FcConfigParseAndLoadFromMemory(
-            impl_->config,
-            reinterpret_cast<const FcChar8*>(
-                "<fontconfig><cachedir prefix=\"xdg\">fontconfig</cachedir></fontconfig>"),
-            FcFalse);
-        for (const std::string& dir : font_dirs)
-            FcConfigAppFontAddDir(impl_->config, reinterpret_cast<const FcChar8*>(dir.c_str()));
-    }
-    if (FT_Init_FreeType(&impl_->library) != 0) impl_->library = nullptr;
+FreeTypeText::FreeTypeText(FaceFiles faces) : impl_(std::make_unique<Impl>()) {
+    impl_->files = faces;
+    impl_->library = open_library(&impl_->memory);
 }
 
 FreeTypeText::~FreeTypeText() = default;
@@ -345,8 +321,17 @@ void FreeTypeText::draw(PixelBuffer& target, const ClipRegion& clip, const FontS
     }
 }
 
-std::string FreeTypeText::face_file(const FontSpec& font) {
-    return impl_->face_for(font).file;
+std::string FreeTypeText::face_style(const FontSpec& font) {
+    const Face& face = impl_->face_for(font);
+    if (face.face == nullptr) return "";
+    std::string style = face.face->style_name != nullptr ? face.face->style_name : "";
+    if (face.synthetic_bold) style += " emboldened";
+    return style;
+}
+
+bool FreeTypeText::has_glyph(const FontSpec& font, char32_t c) {
+    const Face& face = impl_->face_for(font);
+    return face.face != nullptr && FT_Get_Char_Index(face.face, c) != 0;
 }
 
 }  // namespace toolkit::x11

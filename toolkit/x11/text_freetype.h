@@ -1,22 +1,31 @@
-// Text for Linux builds: faces chosen by fontconfig, measured with Windows' metrics and
-// rendered by FreeType. Needs no display.
+// Text for Linux builds: one sans-serif face compiled into the program, measured with
+// Windows' metrics and rendered by FreeType from memory. Reads no file and needs no display.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "toolkit/core/text_service.h"
 
 namespace toolkit::x11 {
 
+// A face's regular and bold styles as TrueType files in memory; either may be empty.
+struct FaceFiles {
+    std::span<const std::uint8_t> regular;
+    std::span<const std::uint8_t> bold;
+};
+
 class FreeTypeText final : public TextService {
   public:
-    // Uses the system's fonts, as fontconfig is set up on this machine.
+    // Writes every font, whatever family it names, in the face compiled into the program.
     FreeTypeText();
-    // Uses only the fonts in `font_dirs`, with no configuration; none at all is allowed.
-    explicit FreeTypeText(const std::vector<std::string>& font_dirs);
+    // Writes in these files, which must outlive the service. A missing style is made from
+    // the other one; with neither, text is measured with the usual sans-serif metrics and
+    // not drawn.
+    explicit FreeTypeText(FaceFiles faces);
     ~FreeTypeText() override;
     FreeTypeText(const FreeTypeText&) = delete;
     FreeTypeText& operator=(const FreeTypeText&) = delete;
@@ -25,8 +34,12 @@ class FreeTypeText final : public TextService {
     void draw(PixelBuffer& target, const ClipRegion& clip, const FontSpec& font, Point top_left,
               std::string_view utf8, Rgb colour) override;
 
-    // The file of the face that stands for `font`; empty where no usable face was found.
-    std::string face_file(const FontSpec& font);
+    // The style name of the face file that stands for `font` ("Regular", "Bold"), followed
+    // by " emboldened" where the bold look is made from it; empty where there is no face.
+    std::string face_style(const FontSpec& font);
+    // Whether the face that stands for `font` has a glyph of its own for `c`; a character
+    // it lacks is drawn as its missing-glyph box.
+    bool has_glyph(const FontSpec& font, char32_t c);
 
   private:
     struct Impl;
