@@ -195,20 +195,11 @@ class ClientObject final : public IAccessible {
         return no_string(child, description);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-        if (!role) return E_POINTER;
-        clear(role);
-        std::optional<AccessibleNode> node;
-        if (const HRESULT hr = find(child, node); hr != S_OK) return hr;
-        set_child(role, role_of(node->role));
-        return S_OK;
+        return give_number(child, role, [](const AccessibleNode& n) { return role_of(n.role); });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-        if (!state) return E_POINTER;
-        clear(state);
-        std::optional<AccessibleNode> node;
-        if (const HRESULT hr = find(child, node); hr != S_OK) return hr;
-        set_child(state, states_of(node->states));
-        return S_OK;
+        return give_number(child, state,
+                           [](const AccessibleNode& n) { return states_of(n.states); });
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
         return no_string(child, help);
@@ -321,6 +312,16 @@ class ClientObject final : public IAccessible {
     ~ClientObject() = default;
 
     // The node a child id names: S_OK with it, or why there is none.
+    // Answers a number read off the node `child` names, as a VT_I4 VARIANT.
+    template <typename Read>
+    HRESULT give_number(const VARIANT& child, VARIANT* out, Read read) const {
+        if (!out) return E_POINTER;
+        clear(out);
+        std::optional<AccessibleNode> node;
+        if (const HRESULT hr = find(child, node); hr != S_OK) return hr;
+        set_child(out, read(*node));
+        return S_OK;
+    }
     HRESULT find(const VARIANT& child, std::optional<AccessibleNode>& node) const {
         if (!link_->model) return CO_E_OBJNOTCONNECTED;
         if (child.vt != VT_I4) return E_INVALIDARG;

@@ -56,7 +56,7 @@ class Connection {
     // client sets (the window manager's above all) is read through here.
     std::vector<long> read_property(Window window, Atom property, Atom type, long max_items) const;
     // A client message about `window` to the window manager (sent to the root window, as the
-    // window manager specification asks). Not flushed.
+    // EWMH asks). Not flushed.
     void send_to_window_manager(Window window, Atom message,
                                 const std::array<long, 5>& data = {}) const;
     // Gives `window` its title (WM_NAME, WM_ICON_NAME and _NET_WM_NAME), its window type
