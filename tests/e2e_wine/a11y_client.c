@@ -15,22 +15,11 @@
 #include <string.h>
 #include <windows.h>
 
+#include "find_menu.h"
+
 /* Defined here: the import library's IID_IAccessible may be an import thunk's address. */
 static const GUID iid_accessible = {
     0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-
-static HWND menu_window;
-
-static BOOL CALLBACK find_menu(HWND hwnd, LPARAM unused) {
-    char title[64] = "";
-    (void)unused;
-    GetWindowTextA(hwnd, title, sizeof title);
-    if (GetWindow(hwnd, GW_OWNER) && lstrcmpA(title, "Velmorra") == 0) {
-        menu_window = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 static VARIANT child(long id) {
     VARIANT v;

@@ -3,18 +3,7 @@
 #include <stdio.h>
 #include <windows.h>
 
-static HWND menu_window;
-
-static BOOL CALLBACK find_menu(HWND hwnd, LPARAM unused) {
-    char title[64] = "";
-    (void)unused;
-    GetWindowTextA(hwnd, title, sizeof title);
-    if (GetWindow(hwnd, GW_OWNER) && lstrcmpA(title, "Velmorra") == 0) {
-        menu_window = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
+#include "find_menu.h"
 
 int main(void) {
     RECT window, client;
